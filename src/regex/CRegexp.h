@@ -1,0 +1,105 @@
+/*
+ * CRegexp: the one door through which the application uses the regular-expression engine.
+ * It owns one compiled regex::Pattern with the pattern text and the flag string it was
+ * compiled from, and offers what the application needs: compile with a flag string, count
+ * groups, find all matches into MatchSpan records, substitute, and split.
+ *
+ * Compile never throws: a syntax error or an allocation failure leaves the facade empty and
+ * returns false. Every operation on an empty facade returns -1 (or false). A bad replacement
+ * text throws regex::bad_regexpr out of SetSubstitution, Substitute and Replace.
+ *
+ * Texts come in two forms: NUL-terminated, and binary-safe as a std::string_view whose
+ * length is the text's length, so that file content holding NUL bytes can be searched.
+ * A search range [start, start + length) is the whole subject for the engine: "^", "\A",
+ * "\b" and look-behind never look before start. A negative length, or one reaching past
+ * the end of the text, means up to the end; a start outside the text is a failure (-1).
+ */
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "base/CDynString.h"
+#include "base/CWexList.h"
+#include "regex/MatchSpan.h"
+#include "regex/Pattern.h"
+
+class CRegexp {
+public:
+    // Nothing compiled.
+    CRegexp();
+    // Compiles pattern with flags; whether that worked shows only through HasPattern.
+    CRegexp(const char* pattern, const char* flags);
+    ~CRegexp();
+    CRegexp(const CRegexp&) = delete;
+    CRegexp& operator=(const CRegexp&) = delete;
+
+    // The engine flags a flag string stands for: "i" NOCASE, "m" MULTILINE, "s" SINGLELINE,
+    // "x" EXTENDED, "n" NORMALIZE; "g" GLOBAL with NOBACKREFS | FIRSTBACKREFS, "g" and "R"
+    // GLOBAL | FIRSTBACKREFS, "g", "R" and "S" GLOBAL | ALLBACKREFS. Other characters are
+    // ignored; letters are case-sensitive; null is the empty string.
+    static std::uint32_t EngineFlags(const char* flags);
+
+    // Deletes the compiled pattern and empties pattern text and flag string.
+    void Clear();
+    // Compiles pattern with the flag string; false (and empty) for a null or empty pattern,
+    // a syntax error or an allocation failure.
+    bool Compile(const char* pattern, const char* flags);
+    // True exactly after a successful Compile.
+    bool HasPattern() const;
+    // Groups of the compiled pattern with group 0, or -1 when nothing is compiled.
+    int GetGroupCount() const;
+    // The pattern text and the flag string of the last successful Compile (empty otherwise).
+    const CDynString& GetPatternText() const { return m_patternText; }
+    const CDynString& GetFlags() const { return m_flags; }
+
+    // Parses a replacement into the compiled pattern; false when nothing is compiled or the
+    // replacement is null. Throws regex::bad_regexpr for a bad replacement.
+    bool SetSubstitution(const char* replacement);
+
+    // Searches [start, start + length) of text and appends the top-level matches to list
+    // (when one is given), each with its groups. Returns -1 when nothing is compiled, the
+    // text is null or start lies outside it; 0 when nothing matched; else the number of
+    // top-level matches (1 without a list and without "g").
+    int FindAll(const char* text, CWexList<MatchSpan>* list = nullptr, int start = 0, int length = -1);
+    int FindAll(std::string_view text, CWexList<MatchSpan>* list = nullptr, int start = 0, int length = -1);
+
+    // Replaces in text, within [start, start + length), the first match (every match with
+    // "g") by the expansion of replacement. Returns the number of replacements, or -1 when
+    // nothing is compiled, the replacement is null or start lies outside the text.
+    int Substitute(std::string& text, const char* replacement, int start = 0, int length = -1);
+    // As Substitute on a copy of text (NUL bytes included); text takes the result only when
+    // something was replaced.
+    int Replace(CDynString& text, const char* replacement, int start = 0, int length = -1);
+
+    // Cuts [start, start + length) of text at the matches and appends every piece to pieces
+    // (when given; duplicates are appended too). limit 0: no limit, a final empty piece is
+    // dropped; 1: the whole range; more: at most that many pieces. Returns the number of
+    // pieces, or -1 when nothing is compiled, the text is null or start lies outside it.
+    int Split(const char* text, CWexList<CDynString>* pieces, int limit, int start = 0, int length = -1);
+    int Split(std::string_view text, CWexList<CDynString>* pieces, int limit, int start = 0, int length = -1);
+
+private:
+    // Resolves a start and length against a text of textLength bytes into [begin, end)
+    // offsets; false when start lies outside the text.
+    static bool ResolveRange(std::size_t textLength, int start, int length, std::size_t& begin,
+                             std::size_t& end);
+    // Turns the records of one search of the range starting at offset `start` into spans.
+    int CollectSpans(const regex::MatchResults& results, const char* rangeBegin, int start,
+                     CWexList<MatchSpan>* list) const;
+
+    // The compiled pattern, or null when nothing is compiled.
+    std::unique_ptr<regex::Pattern> m_pattern;
+    // The text given to the last successful Compile; empty when nothing is compiled.
+    CDynString m_patternText;
+    // The flag string given to the last successful Compile.
+    CDynString m_flags;
+    // "g": every match is reported.
+    bool m_global = false;
+    // "R": FindAll stores the text of each match.
+    bool m_keepMatchText = false;
+    // "S": FindAll stores the text of each group too.
+    bool m_keepGroupText = false;
+};
