@@ -1,0 +1,120 @@
+/*
+ * Pattern.h - a compiled regular expression and the searches made with it.
+ *
+ * A Pattern is built from engine flags, a pattern text and an optional substitution
+ * text, then compiled into a tree of nodes taken from an arena. A compiled Pattern is
+ * read-only while it searches, so one pattern serves any number of searches in turn.
+ * Syntax errors throw bad_regexpr with one of the engine's fixed messages.
+ */
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "regex/MatchResults.h"
+
+namespace regex {
+
+// Engine flags (a 32-bit word).
+enum : uint32_t {
+    NOCASE = 0x0001,         // letters compare without regard to case
+    GLOBAL = 0x0002,         // search and substitute report every match
+    MULTILINE = 0x0004,      // "^" and "$" also match at line boundaries
+    SINGLELINE = 0x0008,     // "." also matches the line feed
+    NOBACKREFS = 0x0020,     // group records of a global search are not kept
+    FIRSTBACKREFS = 0x0040,  // a global search keeps group 0 of every match
+    ALLBACKREFS = 0x0080,    // a global search keeps all groups of every match
+    NORMALIZE = 0x0100,      // C-style escapes stand for control characters
+    EXTENDED = 0x0200,       // white space is skipped and "#" starts a comment
+};
+
+// A syntax error in a pattern or substitution text.
+class bad_regexpr : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct sub_expr;
+struct match_group;
+class arena_allocator;
+struct prefix_searcher;
+struct match_state;
+
+// One piece of a parsed substitution text.
+struct subst_piece {
+    enum kind_t { literal = 0, group = 1, case_op = 2 };
+    enum case_t { upper_all, upper_next, lower_all, lower_next, end_case };
+    kind_t kind;  // what the piece inserts
+    int value;    // literal: offset in the text; group: number (-1 before, -2 after); case_op: case_t
+    int length;   // literal: number of characters
+};
+
+class Pattern {
+public:
+    Pattern(uint32_t flags, std::string pattern, std::string substitution = {});
+    ~Pattern();
+    Pattern(const Pattern&) = delete;
+    Pattern& operator=(const Pattern&) = delete;
+
+    // Parse the pattern (and the substitution, when one was given). Throws bad_regexpr,
+    // or std::bad_alloc ("bad allocation") when the arena cannot grow.
+    void compile();
+
+    // Number of capturing groups, group 0 included.
+    int group_count() const { return group_count_; }
+    uint32_t flags() const { return flags_; }
+    // Shortest and longest possible match (-1: unbounded).
+    int min_width() const { return min_width_; }
+    int max_width() const { return max_width_; }
+    const std::string& pattern_text() const { return pattern_; }
+
+    // Parse a substitution text into the piece list; throws bad_regexpr and keeps the
+    // previous list on error.
+    void set_substitution(const std::string& text);
+
+    // One search over [begin, end); the range start is the subject begin.
+    bool match(const char* begin, const char* end, MatchResults& results) const;
+    // The same over a NUL-terminated text.
+    bool match(const char* cstr, MatchResults& results) const;
+    // With GLOBAL: every match, records kept as the back-reference flags say; else as match().
+    bool global_match(const char* begin, const char* end, MatchResults& results) const;
+    // Replace within s[start, start + len) (npos: to the end) the first match, or every
+    // match with GLOBAL, by the substitution; returns the number of replacements.
+    int substitute(std::string& s, size_t start, size_t len, MatchResults& results) const;
+    // Cut [begin, end) at the matches; returns the number of pieces appended.
+    int split(const char* begin, const char* end, int limit, std::vector<std::string>& pieces) const;
+
+private:
+    friend class pattern_parser;
+
+    // Search once from `from` within [begin, end); forbid_empty_at bars an empty match there.
+    bool search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
+                MatchResults& results) const;
+    bool try_at(match_state& st, const char* pos) const;
+    const char* next_candidate(const char* pos, const char* last) const;
+    // Build the replacement of one match into out.
+    void build_replacement(std::string& out, const MatchResults& results, const char* subject_end) const;
+    void analyse();
+
+    std::unique_ptr<arena_allocator> arena_;         // owner of every node
+    bool try_every_start_ = true;                    // false when a failure at the first position fails everywhere
+    int group_count_ = 0;                            // capturing groups, group 0 included
+    uint32_t flags_;                                 // engine flags as given
+    int min_width_ = 0;                              // shortest possible match
+    int max_width_ = -1;                             // longest possible match, -1 unbounded
+    std::string pattern_;                            // the pattern text that was parsed
+    std::string substitution_;                       // the substitution text (after escape normalisation)
+    std::vector<subst_piece> pieces_;                // the parsed substitution
+    bool subst_uses_groups_ = false;                 // whether the substitution refers to any group
+    match_group* top_ = nullptr;                     // the group node of group 0
+    std::unique_ptr<prefix_searcher> prefix_;        // literal every match begins with, if any
+    std::unique_ptr<uint64_t[]> first_bytes_;        // 256-bit set of possible first bytes, if known
+    int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
+    const sub_expr* lead_repeat_ = nullptr;          // unbounded single-character repeat leading the pattern
+    bool compiled_ = false;                          // compile() has completed
+};
+
+}  // namespace regex
