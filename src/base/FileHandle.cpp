@@ -1,0 +1,134 @@
+/*
+ * FileHandle and the writability probe. The probe's rename test goes through
+ * RenameNoReplace, so it can fail but never overwrite: the kernel refuses the rename when
+ * the random sibling name exists.
+ */
+#include "base/FileHandle.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "base/Desktop.h"
+#include "base/Paths.h"
+#include "base/Random.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace {
+
+// The probe's sibling name: the path followed by ten random letters, each A or B.
+std::string ProbeName(const std::string& path)
+{
+    std::string name = path;
+    for (int i = 0; i < 10; ++i)
+        name += static_cast<int>(RandomDraw() * 1.999 / kRandomMax) == 1 ? 'B' : 'A';
+    return name;
+}
+
+// Clears the read-only state (sets the owner's write bit) and pumps for up to timeoutMs
+// until the path is writable. Whether it is writable in the end.
+bool WaitWritable(Desktop& desktop, const std::string& path, int timeoutMs)
+{
+    using Clock = std::chrono::steady_clock;
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (access(path.c_str(), W_OK) != 0) {
+        if (Clock::now() >= deadline)
+            return false;
+        struct stat info {};
+        if (stat(path.c_str(), &info) == 0)
+            chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR);
+        desktop.PumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        desktop.PumpMessages();
+    }
+    return true;
+}
+
+}  // namespace
+
+bool RenameNoReplace(const char* from, const char* to)
+{
+    return syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
+}
+
+FileHandle::FileHandle(const char* filePath) : path(filePath) {}
+
+FileHandle::FileHandle(FileHandle&& other) noexcept
+    : descriptor(std::exchange(other.descriptor, -1)), path(std::move(other.path))
+{
+}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        descriptor = std::exchange(other.descriptor, -1);
+        path = std::move(other.path);
+    }
+    return *this;
+}
+
+FileHandle::~FileHandle()
+{
+    Close();
+}
+
+bool FileHandle::Open(bool readOnly, bool truncate, const char* filePath)
+{
+    if (descriptor != -1)
+        return false;
+    const char* target = filePath != nullptr ? filePath : path.GetText();
+    if (target == nullptr)
+        return false;
+    int flags = O_CLOEXEC | (readOnly ? O_RDONLY : (O_RDWR | O_CREAT | (truncate ? O_TRUNC : 0)));
+    descriptor = open(target, flags, S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
+    return descriptor != -1;
+}
+
+void FileHandle::Close()
+{
+    if (descriptor != -1) {
+        close(descriptor);
+        descriptor = -1;
+    }
+}
+
+bool FileHandle::WaitReplaceable(Desktop& desktop, bool skipOpenTest, int timeoutMs,
+                                 const char* probePath)
+{
+    const char* target = probePath != nullptr ? probePath : path.GetText();
+    if (target == nullptr || std::string_view(target) == "." || std::string_view(target) == "..")
+        return false;
+    PathParts parts = CutPath(target);
+    if (parts.name == "." || parts.name == "..")
+        return false;
+    std::string checked = target;
+    struct stat info {};
+    if (stat(checked.c_str(), &info) != 0)
+        return false;
+    bool isDirectory = S_ISDIR(info.st_mode);
+    if (!WaitWritable(desktop, checked, timeoutMs))
+        return false;
+    std::string probe = ProbeName(checked);
+    if (!RenameNoReplace(checked.c_str(), probe.c_str()))
+        return false;
+    if (!RenameNoReplace(probe.c_str(), checked.c_str()))
+        return false;
+    if (!isDirectory && !skipOpenTest) {
+        int fd = open(checked.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd == -1)
+            return false;
+        close(fd);
+    }
+    return true;
+}

@@ -1,0 +1,47 @@
+/*
+ * FileHandle: a POSIX file descriptor with the path it belongs to, and the writability
+ * probe that runs before a file is replaced or renamed. The probe makes a read-only file
+ * writable (owner write bit) within a time-out, pumping the desktop meanwhile, then checks
+ * that the path can be renamed by renaming it to a random sibling name and back. That rename
+ * never replaces anything: it uses the kernel's no-replace rename, so a file that happens to
+ * carry the random name is left as it is and the probe fails instead.
+ */
+#pragma once
+
+#include "base/CDynString.h"
+
+class Desktop;
+
+class FileHandle {
+public:
+    // The open descriptor, -1 when closed.
+    int descriptor = -1;
+    // The file's full path.
+    CDynString path;
+
+    FileHandle() = default;
+    explicit FileHandle(const char* filePath);
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& other) noexcept;
+    FileHandle& operator=(FileHandle&& other) noexcept;
+    ~FileHandle();
+
+    // Opens filePath (null: the handle's own path) read-only, or read-write creating it with
+    // read and write permission and truncating it when asked. False if already open or the
+    // open fails. The handle's path is not changed.
+    bool Open(bool readOnly, bool truncate, const char* filePath = nullptr);
+    // Closes the descriptor if open.
+    void Close();
+    bool IsOpen() const { return descriptor != -1; }
+
+    // The writability probe on probePath (null: the handle's own path): false for "." and
+    // "..", a missing path, a path that stays unwritable for timeoutMs, one that cannot be
+    // renamed, or (unless skipOpenTest, and not for directories) a file that does not open
+    // read-write.
+    bool WaitReplaceable(Desktop& desktop, bool skipOpenTest, int timeoutMs,
+                         const char* probePath = nullptr);
+};
+
+// Renames from to to, failing (errno EEXIST) instead of replacing an existing to.
+bool RenameNoReplace(const char* from, const char* to);

@@ -1,0 +1,68 @@
+/*
+ * Path toolkit on top of CDynString and the file system: cutting a path into parts,
+ * classifying it, making it absolute, trimming separators, random renaming and the current
+ * directory. Paths are POSIX paths: "/" separates, there is no drive part (the field stays
+ * for callers and is always empty), the root is "/" and stays "/" when trailing separators
+ * are cut, and no length limit applies beyond the system's own.
+ */
+#pragma once
+
+#include <string>
+
+#include "base/CDynString.h"
+
+// A path cut into its parts.
+struct PathParts {
+    // Always empty: POSIX paths have no drive part.
+    std::string drive;
+    // Everything before the last component, trailing separators removed ("/" for the root).
+    std::string directory;
+    // The last component without its extension.
+    std::string baseName;
+    // The last component (base name and extension).
+    std::string name;
+    // The text after the last dot of the last component, without the dot; empty if none.
+    // A leading dot (a hidden file's) belongs to the base name.
+    std::string extension;
+};
+
+// The kinds GetPathKind returns.
+inline constexpr int kPathNothing = 0;
+inline constexpr int kPathFile = 1;
+inline constexpr int kPathDirectory = 2;
+
+// Cuts trailing "\", CR, LF and TAB (and "/" when alsoSlash) off a text, in place. A text
+// made only of separators that starts with "/" keeps that "/" (the root) when alsoSlash is
+// set. Null: false; otherwise true.
+bool TrimSeparators(char* text, bool alsoSlash);
+bool TrimSeparators(CDynString& text, bool alsoSlash);
+
+// Cuts a path into its parts (after trimming separators; "." and ".." have an empty name).
+PathParts CutPath(const char* path);
+
+// 0 for none, ".", "..", a last component "." or "..", a missing or unreadable path, a FIFO,
+// socket or device; 1 for a regular file; 2 for a directory. Symbolic links are followed.
+int GetPathKind(const char* path);
+
+// A relative path becomes the current directory joined with it, lexically normalised; an
+// absolute path stays. None or empty stays. Returns GetPathKind of the result.
+int MakeAbsolute(CDynString& path);
+
+// Reads the process's current directory (trailing separators removed); false on failure.
+bool ReadCurrentDirectory(CDynString& directory);
+// Changes the process's current directory; false when the path is empty or the change fails.
+bool ChangeCurrentDirectory(const CDynString& directory);
+
+// Path becomes directory + "/" + newBase, then "." + the old extension unless dropExtension.
+bool SetBaseName(CDynString& path, const char* newBase, bool dropExtension);
+// With a directory part: directory + "/" + base name (+ "." + newExtension when given).
+// A bare name gets "." + newExtension appended (nothing when it is none or empty).
+bool SetExtension(CDynString& path, const char* newExtension);
+// Replaces every letter of the base name and of the extension with a random one of A..Z,
+// keeping the directory and both lengths. False for none or an empty path.
+bool RandomizeName(CDynString& path);
+// Fills positions from..to (CDynString::kToEnd: the last index of the buffer) with random
+// bytes from lo to hi; the text grows to cover what was written. Whether anything was written.
+bool RandomFill(CDynString& text, int lo, int hi, int from, int to);
+// A random integer from lo to hi inclusive.
+int RandomBetween(int lo, int hi);
