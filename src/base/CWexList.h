@@ -157,13 +157,15 @@ public:
     {
         if (count < 1 || index < 0 || index >= count)
             return nullptr;
-        if (index < count / 2)
+        // The middle of an odd count is as near from both ends; it is taken from the head.
+        if (index < (count + 1) / 2)
             return Walk(head, index, true);
         return Walk(tail, count - 1 - index, false);
     }
 
-    // Unlinks and frees a node; false for a null node, an empty list or a node whose links
-    // do not fit this list (then the list is emptied with a diagnostic).
+    // Unlinks and frees a node; false for a null node or an empty list. A node whose links
+    // do not fit this list (a neighbour not pointing back, or no neighbour where it is not
+    // this list's head or tail) empties the list with a diagnostic.
     bool t_DeleteTag(Node* node)
     {
         if (node == nullptr || count <= 0 || head == nullptr)
