@@ -1,0 +1,141 @@
+/*
+ * TargetList: the refills, gatherings and recounts of the target list, its normalisation,
+ * "Empty!", the drop and the expansion's progress notification.
+ */
+#include "targets/TargetList.h"
+
+#include <unordered_set>
+
+#include "base/Desktop.h"
+#include "base/Paths.h"
+
+namespace {
+
+// The page accepts a drop anywhere within these bounds.
+constexpr int kDropBound = 10000;
+
+}  // namespace
+
+void TargetList::ShowCounters()
+{
+    if (view != nullptr)
+        view->ShowCounters(allCount, dirCount, fileCount);
+}
+
+void TargetList::ShowStatus(const std::string& text)
+{
+    if (view != nullptr)
+        view->ShowStatus(text);
+}
+
+void TargetList::ShowRecount()
+{
+    allCount = dirCount + fileCount;
+    ShowStatus("");
+    ShowCounters();
+}
+
+void TargetList::FillListFromOutput(bool reset)
+{
+    if (reset) {
+        dirCount = 0;
+        fileCount = 0;
+        lines.Clear();
+    }
+    std::unordered_set<std::string> listed(lines.Lines().begin(), lines.Lines().end());
+    for (const CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next) {
+        std::string path(node->element.View());
+        int kind = GetPathKind(path.c_str());
+        if (kind == kPathNothing || !listed.insert(path).second)
+            continue;
+        ++(kind == kPathFile ? fileCount : dirCount);
+        lines.Append(std::move(path));
+    }
+    allCount = dirCount + fileCount;
+    ShowStatus("");
+    inputList.t_DeleteList();
+    outputList.t_DeleteList();
+    normalized = false;
+    ShowCounters();
+}
+
+void TargetList::GatherList()
+{
+    outputList.t_DeleteList();
+    inputList.t_DeleteList();
+    dirCount = 0;
+    fileCount = 0;
+    PathIndex index;
+    for (const std::string& line : lines.Lines()) {
+        int kind = GetPathKind(line.c_str());
+        if (kind == kPathNothing)
+            continue;
+        if (index.AppendTo(outputList, line))
+            ++(kind == kPathFile ? fileCount : dirCount);
+    }
+    ShowRecount();
+}
+
+void TargetList::RecountList()
+{
+    dirCount = 0;
+    fileCount = 0;
+    for (const std::string& line : lines.Lines()) {
+        int kind = GetPathKind(line.c_str());
+        if (kind == kPathFile)
+            ++fileCount;
+        else if (kind == kPathDirectory)
+            ++dirCount;
+    }
+    ShowRecount();
+}
+
+void TargetList::DeleteSelectedLines()
+{
+    lines.RemoveSelected();
+    RecountList();
+}
+
+bool TargetList::NormalizeTargets()
+{
+    if (normalized)
+        return true;
+    GatherList();
+    // Paths are distinct byte for byte, but their order ignores case.
+    for (CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next)
+        node->element.caseSensitive = false;
+    outputList.t_Sort(outputList.head, 0, outputList.tail, outputList.count - 1, false);
+    FillListFromOutput(true);
+    normalized = true;
+    return true;
+}
+
+void TargetList::Empty()
+{
+    lines.Clear();
+    dirCount = 0;
+    fileCount = 0;
+    allCount = 0;
+    inputList.t_DeleteList();
+    outputList.t_DeleteList();
+    ShowStatus("");
+    ShowCounters();
+}
+
+void TargetList::OnFinderNotify(std::int32_t added, const char* path)
+{
+    ShowStatus(path != nullptr ? path : "");
+    if (added == 0)
+        return;
+    ++allCount;
+    ++(GetPathKind(path) == kPathFile ? fileCount : dirCount);
+    ShowCounters();
+}
+
+void TargetList::OnDropFiles(Desktop& desktop, const FileDrop& drop, std::vector<std::string>* skipped)
+{
+    CFileFinder::AddDroppedFiles(&drop, true, outputList, 0, 0, kDropBound, kDropBound, skipped);
+    FillListFromOutput(false);
+    if (dirCount > 0)
+        desktop.Notice(kDirectoriesHint);
+}

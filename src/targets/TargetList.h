@@ -1,0 +1,89 @@
+/*
+ * TargetList: the files and directories a run, a backup or a wipe works on. The lines are a
+ * LineList (with their selection); beside them the counters of all, directories and files,
+ * the `normalized` flag and the two working lists through which drops, pastes, gatherings
+ * and expansions pass before the lines are refilled.
+ *
+ * Paths are compared byte for byte (the file system is case-sensitive), so every path string
+ * in the working lists carries the case-sensitive flag; only the sort of NormalizeTargets
+ * orders them without regard to case.
+ */
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/CDynString.h"
+#include "base/CWexList.h"
+#include "base/LineList.h"
+#include "targets/CFileFinder.h"
+#include "targets/PathIndex.h"
+
+class Desktop;
+
+// The hint shown when directories are listed after a drop or a paste.
+inline constexpr const char* kDirectoriesHint =
+    "You've some directories in the list.\r\nTo process stuffs in these items,\r\n"
+    "you have to push [Expand!] button";
+
+// The page's counters and status field, as the target list drives them.
+class TargetListView {
+public:
+    virtual ~TargetListView() = default;
+    // Shows the three counters.
+    virtual void ShowCounters(std::int32_t all, std::int32_t dirs, std::int32_t files) = 0;
+    // Shows one line of text under the list.
+    virtual void ShowStatus(const std::string& text) = 0;
+};
+
+class TargetList : public FinderObserver {
+public:
+    // The lines of the list control, with their selection.
+    LineList lines;
+    // Lines counted as existing files or directories (dirCount + fileCount after a refill).
+    std::int32_t allCount = 0;
+    // Lines that are directories.
+    std::int32_t dirCount = 0;
+    // Lines that are files.
+    std::int32_t fileCount = 0;
+    // Whether the lines are known to exist, be distinct and be sorted.
+    bool normalized = true;
+    // Start paths of an expansion; empty outside one.
+    CWexList<CDynString> inputList;
+    // What a drop, a gathering or an expansion produced; empty outside those.
+    CWexList<CDynString> outputList;
+    // The counters and the status field, or none.
+    TargetListView* view = nullptr;
+
+    // Appends the existing paths of outputList that are not listed yet (after removing every
+    // line when reset); empties both working lists; clears `normalized`.
+    void FillListFromOutput(bool reset);
+    // Rebuilds outputList from the existing, distinct lines and counts them; the lines stay.
+    void GatherList();
+    // Counts the lines that exist as files or directories.
+    void RecountList();
+    // Removes every selected line, then recounts.
+    void DeleteSelectedLines();
+    // Drops vanished and repeated lines and sorts the rest, unless already normalized.
+    bool NormalizeTargets();
+    // "Empty!": no lines, counters 0, working lists empty; `normalized` unchanged.
+    void Empty();
+    // An expansion examined path; added is 0 when it was not taken (else the result count).
+    void OnFinderNotify(std::int32_t added, const char* path) override;
+
+    // The dropped names (made absolute, missing ones skipped into `skipped` when given) are
+    // added to the lines; the directories hint follows when any directory is listed.
+    void OnDropFiles(Desktop& desktop, const FileDrop& drop,
+                     std::vector<std::string>* skipped = nullptr);
+
+    // The lines as paths, in order.
+    const std::vector<std::string>& Paths() const { return lines.Lines(); }
+
+private:
+    // Sets allCount from the other two and shows the counters and an empty status.
+    void ShowRecount();
+    void ShowCounters();
+    void ShowStatus(const std::string& text);
+};
