@@ -24,7 +24,8 @@ public:
 
     CDynString() = default;
     // A copy of a NUL-terminated text; null gives an empty string (not none).
-    CDynString(const char* text);  // NOLINT: implicit on purpose, texts convert freely
+    // Implicit on purpose, so a text can be passed wherever a dynamic string is taken.
+    CDynString(const char* text);
     // A copy of the text a pointer points to; a null pointer or null text gives empty.
     explicit CDynString(const char* const* textPointer);
     // A copy of exactly `length` bytes, NUL bytes included.

@@ -83,16 +83,25 @@ FileHandle::~FileHandle()
     Close();
 }
 
-bool FileHandle::Open(bool readOnly, bool truncate, const char* filePath)
+bool FileHandle::OpenWithFlags(const char* filePath, int flags)
 {
     if (descriptor != -1)
         return false;
     const char* target = filePath != nullptr ? filePath : path.GetText();
     if (target == nullptr)
         return false;
-    int flags = O_CLOEXEC | (readOnly ? O_RDONLY : (O_RDWR | O_CREAT | (truncate ? O_TRUNC : 0)));
-    descriptor = open(target, flags, S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
+    descriptor = open(target, flags | O_CLOEXEC, S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH);
     return descriptor != -1;
+}
+
+bool FileHandle::Open(bool readOnly, bool truncate, const char* filePath)
+{
+    return OpenWithFlags(filePath, readOnly ? O_RDONLY : (O_RDWR | O_CREAT | (truncate ? O_TRUNC : 0)));
+}
+
+bool FileHandle::CreateNew(const char* filePath)
+{
+    return OpenWithFlags(filePath, O_RDWR | O_CREAT | O_EXCL);
 }
 
 void FileHandle::Close()

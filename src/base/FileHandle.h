@@ -31,6 +31,9 @@ public:
     // read and write permission and truncating it when asked. False if already open or the
     // open fails. The handle's path is not changed.
     bool Open(bool readOnly, bool truncate, const char* filePath = nullptr);
+    // Creates filePath (null: the handle's own path) read-write with read and write
+    // permission; fails if it exists already, so nothing is ever truncated.
+    bool CreateNew(const char* filePath = nullptr);
     // Closes the descriptor if open.
     void Close();
     bool IsOpen() const { return descriptor != -1; }
@@ -41,6 +44,10 @@ public:
     // read-write.
     bool WaitReplaceable(Desktop& desktop, bool skipOpenTest, int timeoutMs,
                          const char* probePath = nullptr);
+
+private:
+    // Opens filePath (null: path) with the given open flags unless already open.
+    bool OpenWithFlags(const char* filePath, int flags);
 };
 
 // Renames from to to, failing (errno EEXIST) instead of replacing an existing to.
