@@ -93,11 +93,11 @@ private:
     // Search once from `from` within [begin, end); forbid_empty_at bars an empty match there.
     bool search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
                 MatchResults& results) const;
-    bool try_at(match_state& st, const char* pos) const;
     const char* next_candidate(const char* pos, const char* last) const;
     // Build the replacement of one match into out.
     void build_replacement(std::string& out, const MatchResults& results, const char* subject_end) const;
-    void analyse();
+    void analyse(bool has_recursion);
+    bool build_prefix(const sub_expr* first);
 
     std::unique_ptr<arena_allocator> arena_;         // owner of every node
     bool try_every_start_ = true;                    // false when a failure at the first position fails everywhere
@@ -108,12 +108,10 @@ private:
     std::string pattern_;                            // the pattern text that was parsed
     std::string substitution_;                       // the substitution text (after escape normalisation)
     std::vector<subst_piece> pieces_;                // the parsed substitution
-    bool subst_uses_groups_ = false;                 // whether the substitution refers to any group
     match_group* top_ = nullptr;                     // the group node of group 0
     std::unique_ptr<prefix_searcher> prefix_;        // literal every match begins with, if any
-    std::unique_ptr<uint64_t[]> first_bytes_;        // 256-bit set of possible first bytes, if known
+    std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
-    const sub_expr* lead_repeat_ = nullptr;          // unbounded single-character repeat leading the pattern
     bool compiled_ = false;                          // compile() has completed
 };
 

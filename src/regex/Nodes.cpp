@@ -1,0 +1,264 @@
+/*
+ * Nodes.cpp - the node arena, and what the pattern analysis asks of every node: its
+ * width range and the bytes a match of it can begin with. The literal-prefix searcher
+ * lives here too: its table is built once at compile time.
+ */
+#include "regex/Nodes.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace regex {
+
+namespace {
+constexpr size_t arena_block_size = 16384;
+}
+
+arena_allocator::~arena_allocator()
+{
+    for (char* b : blocks_)
+        std::free(b);
+}
+
+void* arena_allocator::allocate(size_t bytes, size_t align)
+{
+    size_t pad = (align - reinterpret_cast<uintptr_t>(cursor_) % align) % align;
+    if (cursor_ == nullptr || pad + bytes > left_) {
+        size_t size = bytes + align > arena_block_size ? bytes + align : arena_block_size;
+        char* block = static_cast<char*>(std::malloc(size));
+        if (block == nullptr)
+            throw bad_allocation();
+        try {
+            blocks_.push_back(block);
+        } catch (const std::bad_alloc&) {
+            std::free(block);
+            throw bad_allocation();
+        }
+        cursor_ = block;
+        left_ = size;
+        pad = (align - reinterpret_cast<uintptr_t>(cursor_) % align) % align;
+    }
+    char* p = cursor_ + pad;
+    cursor_ = p + bytes;
+    left_ -= pad + bytes;
+    return p;
+}
+
+width_range chain_width(const sub_expr* n)
+{
+    width_range w;
+    for (; n != nullptr && !n->terminal(); n = n->next) {
+        width_range x = n->width();
+        w.min = width_add(w.min, x.min);
+        w.max = width_add(w.max, x.max);
+    }
+    return w;
+}
+
+bool chain_first_bytes(const sub_expr* n, char_set& out)
+{
+    for (; n != nullptr && !n->terminal(); n = n->next)
+        if (!n->first_bytes(out))
+            return false;
+    return true;
+}
+
+bool char_node::first_bytes(char_set& out) const
+{
+    out.add(ch);
+    return false;
+}
+
+bool nocase_char_node::first_bytes(char_set& out) const
+{
+    out.add(lower);
+    out.add(upper);
+    return false;
+}
+
+bool string_node::first_bytes(char_set& out) const
+{
+    out.add(static_cast<unsigned char>(text[0]));
+    return false;
+}
+
+bool nocase_string_node::first_bytes(char_set& out) const
+{
+    out.add(static_cast<unsigned char>(lower[0]));
+    out.add(static_cast<unsigned char>(upper[0]));
+    return false;
+}
+
+bool set_node::first_bytes(char_set& out) const
+{
+    out.add_set(set);
+    return false;
+}
+
+bool repeat_node::first_bytes(char_set& out) const
+{
+    out.add_set(set);
+    return min == 0;
+}
+
+// A back-reference may hold anything, or nothing.
+bool backref_node::first_bytes(char_set& out) const
+{
+    for (uint64_t& b : out.bits)
+        b = ~uint64_t(0);
+    return true;
+}
+
+bool recursion_node::first_bytes(char_set& out) const
+{
+    for (uint64_t& b : out.bits)
+        b = ~uint64_t(0);
+    return true;
+}
+
+width_range match_group::width() const
+{
+    width_range w{width_inf, 0};
+    for (int i = 0; i < alt_count; ++i) {
+        width_range a = chain_width(alts[i]);
+        w.min = a.min < w.min ? a.min : w.min;
+        w.max = a.max > w.max ? a.max : w.max;
+    }
+    if (alt_count == 0)
+        w.min = 0;
+    return w;
+}
+
+bool match_group::first_bytes(char_set& out) const
+{
+    bool nullable = alt_count == 0;
+    for (int i = 0; i < alt_count; ++i)
+        nullable |= chain_first_bytes(alts[i], out);
+    return nullable;
+}
+
+width_range group_quantifier::width() const
+{
+    width_range b = body->width();
+    int64_t mx = max == INT32_MAX ? width_inf : max;
+    return {width_mul(b.min, min), (mx == width_inf && b.max > 0) ? width_inf : width_mul(b.max, mx)};
+}
+
+bool group_quantifier::first_bytes(char_set& out) const
+{
+    if (max == 0)
+        return true;
+    return body->first_bytes(out) || min == 0;
+}
+
+width_range independent_node::width() const { return body->width(); }
+
+bool independent_node::first_bytes(char_set& out) const { return body->first_bytes(out); }
+
+width_range conditional_node::width() const
+{
+    width_range y = chain_width(yes);
+    width_range n = no ? chain_width(no) : width_range{0, 0};
+    return {y.min < n.min ? y.min : n.min, y.max > n.max ? y.max : n.max};
+}
+
+bool conditional_node::first_bytes(char_set& out) const
+{
+    bool nullable = chain_first_bytes(yes, out);
+    if (no == nullptr)
+        return true;
+    return chain_first_bytes(no, out) || nullable;
+}
+
+void prefix_searcher::build()
+{
+    flipped = text;
+    for (char& c : flipped) {
+        unsigned char u = static_cast<unsigned char>(c);
+        c = static_cast<char>(is_alpha_ascii(u) ? (u ^ 0x20) : u);
+    }
+    size_t n = text.size();
+    size_t shift = n > 255 ? 255 : n;
+    std::memset(skip, static_cast<int>(shift), sizeof skip);
+    for (size_t i = n > 255 ? n - 255 : 0; i + 1 < n; ++i) {
+        skip[static_cast<unsigned char>(text[i])] = static_cast<unsigned char>(n - 1 - i);
+        if (nocase)
+            skip[static_cast<unsigned char>(flipped[i])] = static_cast<unsigned char>(n - 1 - i);
+    }
+}
+
+namespace {
+
+// Whether the prefix is present at p (both cases of a letter count when nocase).
+bool prefix_at(const prefix_searcher& ps, const char* p)
+{
+    size_t n = ps.text.size();
+    if (!ps.nocase)
+        return std::memcmp(p, ps.text.data(), n) == 0;
+    for (size_t i = n; i-- > 0;)
+        if (p[i] != ps.text[i] && p[i] != ps.flipped[i])
+            return false;
+    return true;
+}
+
+// Boyer-Moore-Horspool: compare from the prefix's last character, shift by the table.
+const char* horspool_find(const prefix_searcher& ps, const char* from, const char* last_start)
+{
+    size_t n = ps.text.size();
+    for (const char* p = from; p <= last_start;) {
+        if (prefix_at(ps, p))
+            return p;
+        p += ps.skip[static_cast<unsigned char>(p[n - 1])];
+    }
+    return nullptr;
+}
+
+#if defined(__SSE2__)
+// Sixteen candidate positions at a time: a position is a candidate when its byte matches
+// the prefix's first character and the byte n-1 further matches the last one (letters
+// are compared with bit 5 set, which makes both cases equal). Candidates are verified.
+const char* sse2_find(const prefix_searcher& ps, const char* from, const char* last_start)
+{
+    size_t n = ps.text.size();
+    auto fold_mask = [&](size_t i) { return is_alpha_ascii(static_cast<unsigned char>(ps.text[i])) && ps.nocase ? 0x20 : 0; };
+    const int m0 = fold_mask(0), m1 = fold_mask(n - 1);
+    const __m128i first = _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[0]) | m0));
+    const __m128i last = _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[n - 1]) | m1));
+    const __m128i fold0 = _mm_set1_epi8(static_cast<char>(m0));
+    const __m128i fold1 = _mm_set1_epi8(static_cast<char>(m1));
+    const char* p = from;
+    for (; last_start - p >= 15; p += 16) {
+        __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), fold0);
+        __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 1)), fold1);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const char* cand = p + __builtin_ctz(mask);
+            if (prefix_at(ps, cand))
+                return cand;
+            mask &= mask - 1;
+        }
+    }
+    return p <= last_start ? horspool_find(ps, p, last_start) : nullptr;
+}
+#endif
+
+}  // namespace
+
+const char* prefix_searcher::find(const char* from, const char* last_start) const
+{
+    if (from > last_start)
+        return nullptr;
+    if (text.size() == 1 && !nocase)
+        return static_cast<const char*>(std::memchr(from, text[0], static_cast<size_t>(last_start - from) + 1));
+#if defined(__SSE2__)
+    return sse2_find(*this, from, last_start);
+#else
+    return horspool_find(*this, from, last_start);
+#endif
+}
+
+}  // namespace regex

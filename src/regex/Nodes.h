@@ -1,0 +1,368 @@
+/*
+ * Nodes.h - the node model of a compiled pattern and the state of one search.
+ *
+ * A compiled pattern is a tree of nodes taken from an arena. Every node points to the
+ * node that continues the match after it, so an alternative of a group is a chain that
+ * ends in the group's end node, which continues with whatever follows the group. A
+ * node's match() consumes what it can at a position and calls the rest of the chain:
+ * success means the whole pattern matched, failure makes the caller try its next
+ * choice (backtracking by returning). Nodes hold no heap memory, so the arena frees
+ * them all at once without running destructors.
+ */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "regex/CharSet.h"
+#include "regex/Pattern.h"
+
+namespace regex {
+
+// The allocation failure of the engine, with the text callers show.
+class bad_allocation : public std::bad_alloc {
+public:
+    const char* what() const noexcept override { return "bad allocation"; }
+};
+
+// Nodes are taken from large blocks and released together with the pattern.
+class arena_allocator {
+public:
+    arena_allocator() = default;
+    ~arena_allocator();
+    arena_allocator(const arena_allocator&) = delete;
+    arena_allocator& operator=(const arena_allocator&) = delete;
+
+    void* allocate(size_t bytes, size_t align);
+
+    template <class T, class... A>
+    T* make(A&&... args)
+    {
+        static_assert(std::is_trivially_destructible_v<T>, "arena objects are never destroyed");
+        return new (allocate(sizeof(T), alignof(T))) T(std::forward<A>(args)...);
+    }
+
+    template <class T>
+    T* make_array(size_t n)
+    {
+        static_assert(std::is_trivially_destructible_v<T>, "arena objects are never destroyed");
+        T* a = static_cast<T*>(allocate(sizeof(T) * (n ? n : 1), alignof(T)));
+        for (size_t i = 0; i < n; ++i)
+            new (a + i) T();
+        return a;
+    }
+
+private:
+    std::vector<char*> blocks_;  // every block obtained, freed by the destructor
+    char* cursor_ = nullptr;     // next free byte in the newest block
+    size_t left_ = 0;            // free bytes after cursor_
+};
+
+// Shortest and longest width of a node or chain; `max` is width_inf when unbounded.
+constexpr int64_t width_inf = int64_t(1) << 60;
+struct width_range {
+    int64_t min = 0;  // fewest characters consumed
+    int64_t max = 0;  // most characters consumed, width_inf when unbounded
+};
+inline int64_t width_add(int64_t a, int64_t b) { return (a + b >= width_inf) ? width_inf : a + b; }
+inline int64_t width_mul(int64_t a, int64_t n)
+{
+    if (a == 0 || n == 0)
+        return 0;
+    return (a >= width_inf / n) ? width_inf : a * n;
+}
+
+// Thrown by a node when the thread's stack is nearly used up; the search catches it.
+struct stack_exhausted {};
+
+// Counters of one group quantifier during a search.
+struct quant_slot {
+    int count = 0;                     // iterations begun so far
+    const char* prev_start = nullptr;  // where the previous iteration began
+    const char* cur_start = nullptr;   // where the current iteration began
+};
+
+struct recursion_frame;
+struct match_group;
+
+// The state of one search attempt sequence (one per search call, on the caller's stack).
+struct match_state {
+    backref_tag* groups = nullptr;           // the results' records, one per group
+    int group_count = 0;                     // number of records
+    quant_slot* quants = nullptr;            // one counter slot per group quantifier
+    int quant_count = 0;                     // number of slots
+    const char* begin = nullptr;             // subject begin (range start)
+    const char* end = nullptr;               // one past the subject's last character
+    const char* start = nullptr;             // where the present attempt began
+    const char* forbid_empty_at = nullptr;   // an empty match starting here is refused
+    const char* stack_limit = nullptr;       // lowest stack address a node may run at
+    const char* lead_run_end = nullptr;      // end of the run scanned by a leading repeat
+    const char* assert_end = nullptr;        // where the last finished assertion body ended
+    const char* behind_target = nullptr;     // where a look-behind body has to end
+    recursion_frame* recursion = nullptr;    // innermost "(?R)" being matched
+    const match_group* top = nullptr;        // group 0
+};
+
+// Unwind when the stack is nearly used up (the address of this frame against the limit).
+inline void check_stack(const match_state& st)
+{
+    if (static_cast<const char*>(__builtin_frame_address(0)) < st.stack_limit)
+        throw stack_exhausted{};
+}
+
+// The lowest address this thread's stack may safely reach, with a margin for the code that
+// runs between checks.
+const char* thread_stack_limit();
+
+enum class node_kind : uint8_t {
+    character, string, set, dot, repeat, anchor, backref, group, group_end, quantifier,
+    quant_loop, assertion, assertion_end, independent, conditional, recursion, end
+};
+
+struct sub_expr_base {
+    // Match this node at pos and then the rest of the chain.
+    virtual bool match(match_state& st, const char* pos) const = 0;
+
+protected:
+    ~sub_expr_base() = default;
+};
+
+struct sub_expr : sub_expr_base {
+    explicit sub_expr(node_kind k) : kind(k) {}
+    // Width of this node alone (not of the chain after it).
+    virtual width_range width() const = 0;
+    // Add the bytes a match of this node can begin with; true when it can match empty.
+    virtual bool first_bytes(char_set& out) const = 0;
+    // Whether the node ends a chain (group, assertion and pattern ends).
+    bool terminal() const
+    {
+        return kind == node_kind::group_end || kind == node_kind::assertion_end || kind == node_kind::end;
+    }
+
+    sub_expr* next = nullptr;  // the node that continues the match
+    node_kind kind;            // what the node is, for the pattern analysis
+};
+
+// Width of the chain from n up to its terminal node.
+width_range chain_width(const sub_expr* n);
+// First bytes of the chain from n; true when the whole chain can match empty.
+bool chain_first_bytes(const sub_expr* n, char_set& out);
+
+// One literal character.
+struct char_node : sub_expr {
+    explicit char_node(unsigned char c) : sub_expr(node_kind::character), ch(c) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {1, 1}; }
+    bool first_bytes(char_set& out) const override;
+    unsigned char ch;  // the character
+};
+
+// One letter compared without regard to case.
+struct nocase_char_node : sub_expr {
+    explicit nocase_char_node(unsigned char c) : sub_expr(node_kind::character), lower(to_lower_ascii(c)), upper(to_upper_ascii(c)) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {1, 1}; }
+    bool first_bytes(char_set& out) const override;
+    unsigned char lower;  // lower-case form
+    unsigned char upper;  // upper-case form
+};
+
+// A run of two or more literal characters.
+struct string_node : sub_expr {
+    string_node(const char* t, int n) : sub_expr(node_kind::string), text(t), len(n) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {len, len}; }
+    bool first_bytes(char_set& out) const override;
+    const char* text;  // the characters (arena copy)
+    int len;           // their number
+};
+
+// A run of literal characters compared without regard to case.
+struct nocase_string_node : sub_expr {
+    nocase_string_node(const char* lo, const char* up, int n) : sub_expr(node_kind::string), lower(lo), upper(up), len(n) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {len, len}; }
+    bool first_bytes(char_set& out) const override;
+    const char* lower;  // lower-case form (arena copy)
+    const char* upper;  // upper-case form (arena copy)
+    int len;            // number of characters
+};
+
+// A bracket expression, an escape class or "." (as the set it accepts).
+struct set_node : sub_expr {
+    explicit set_node(const char_set& s) : sub_expr(node_kind::set), set(s) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {1, 1}; }
+    bool first_bytes(char_set& out) const override;
+    char_set set;  // the accepted bytes
+};
+
+// A single-character atom with a quantifier: counts repetitions directly on the subject.
+struct repeat_node : sub_expr {
+    repeat_node(const char_set& s, int mn, int mx, bool g) : sub_expr(node_kind::repeat), set(s), min(mn), max(mx), greedy(g) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {min, max == INT32_MAX ? width_inf : max}; }
+    bool first_bytes(char_set& out) const override;
+    // Most repetitions available from pos (at most max, within the subject).
+    const char* scan(const char* pos, const char* end) const;
+
+    char_set set;               // bytes one repetition accepts
+    int min;                    // fewest repetitions
+    int max;                    // most repetitions, INT32_MAX when unbounded
+    bool greedy;                // longest first (else shortest first)
+    bool leading = false;       // first node of the pattern: reports its run end to the search
+    bool accepts_all = false;   // the set holds every byte ("." under SINGLELINE)
+    int follow = -1;            // byte the rest of the pattern must start with, or -1
+    int follow_other = -1;      // its other case under case folding, or -1
+};
+
+enum class anchor_type : uint8_t { line_begin, line_end, subject_begin, subject_end_nl, subject_end, word_boundary, not_word_boundary };
+
+// "^", "$", "\A", "\Z", "\z", "\b", "\B".
+struct anchor_node : sub_expr {
+    anchor_node(anchor_type t, bool ml) : sub_expr(node_kind::anchor), type(t), multiline(ml) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, 0}; }
+    bool first_bytes(char_set&) const override { return true; }
+    bool holds(const match_state& st, const char* pos) const;
+    anchor_type type;  // which assertion
+    bool multiline;    // "^" and "$" also at line boundaries
+};
+
+// "\N": the text group N captured.
+struct backref_node : sub_expr {
+    backref_node(int g, bool nc) : sub_expr(node_kind::backref), group(g), nocase(nc) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, width_inf}; }
+    bool first_bytes(char_set& out) const override;
+    int group;    // referenced group number
+    bool nocase;  // compare without regard to case
+};
+
+struct group_end;
+
+// A group: its alternatives, each a chain ending in `end`.
+struct match_group : sub_expr {
+    match_group() : sub_expr(node_kind::group) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override;
+    bool first_bytes(char_set& out) const override;
+
+    int number = -1;                    // capture number, -1 for a non-capturing group
+    sub_expr** alts = nullptr;          // the alternatives' first nodes
+    int alt_count = 0;                  // number of alternatives
+    group_end* end = nullptr;           // the node every alternative ends in
+    const uint64_t* alt_filter = nullptr;  // per byte, the alternatives that can start with it (<= 64 alternatives)
+};
+
+// The end of a group's alternative: commits the capture and continues after the owner.
+struct group_end : sub_expr {
+    group_end(const sub_expr* o, int n) : sub_expr(node_kind::group_end), owner(o), number(n) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, 0}; }
+    bool first_bytes(char_set&) const override { return true; }
+    const sub_expr* owner;  // the node whose `next` continues the match
+    int number;             // capture number, -1 for none
+};
+
+// A quantified group; its body's end leads to `loop`, which decides on another iteration.
+struct group_quantifier : sub_expr {
+    group_quantifier(match_group* b, int mn, int mx, bool g, int s) : sub_expr(node_kind::quantifier), body(b), min(mn), max(mx), greedy(g), slot(s) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override;
+    bool first_bytes(char_set& out) const override;
+    match_group* body;  // the repeated group
+    int min;            // fewest iterations
+    int max;            // most iterations, INT32_MAX when unbounded
+    bool greedy;        // more iterations first (else the rest of the pattern first)
+    int slot;           // index of the counters in match_state::quants
+};
+
+// Reached when the body of a group quantifier has matched one iteration.
+struct quant_loop : sub_expr {
+    explicit quant_loop(const group_quantifier* q) : sub_expr(node_kind::quant_loop), owner(q) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, 0}; }
+    bool first_bytes(char_set&) const override { return true; }
+    const group_quantifier* owner;  // the quantifier iterated
+};
+
+// "(?=", "(?!", "(?<=", "(?<!": tests the body without consuming.
+struct assertion_node : sub_expr {
+    assertion_node(match_group* b, bool neg, bool bh) : sub_expr(node_kind::assertion), body(b), negative(neg), behind(bh) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, 0}; }
+    bool first_bytes(char_set&) const override { return true; }
+    // Whether the assertion holds at pos (groups set by a positive body keep their values).
+    bool test(match_state& st, const char* pos) const;
+    match_group* body;      // the asserted sub-pattern, ending in an assertion_end
+    bool negative;          // holds when the body does not match
+    bool behind;            // the body must end at the position
+    bool captures = false;  // the body holds capturing groups (their records are saved)
+    width_range body_width; // widths the body can have (look-behind start positions)
+};
+
+// The end of an assertion or independent body: stops the body's match there.
+struct assertion_end : sub_expr {
+    explicit assertion_end(bool bh) : sub_expr(node_kind::assertion_end), behind(bh) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, 0}; }
+    bool first_bytes(char_set&) const override { return true; }
+    bool behind;  // a look-behind body: succeed only at match_state::behind_target
+};
+
+// "(?>": the body matches once; the rest never backtracks into it.
+struct independent_node : sub_expr {
+    explicit independent_node(match_group* b) : sub_expr(node_kind::independent), body(b) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override;
+    bool first_bytes(char_set& out) const override;
+    match_group* body;      // ends in an assertion_end
+    bool captures = false;  // the body holds capturing groups (their records are saved)
+};
+
+// "(?(N)yes|no)" or "(?(?=...)yes|no)".
+struct conditional_node : sub_expr {
+    conditional_node() : sub_expr(node_kind::conditional) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override;
+    bool first_bytes(char_set& out) const override;
+    int group = -1;                       // the tested group, or -1 when an assertion is tested
+    const assertion_node* cond = nullptr; // the tested assertion
+    sub_expr* yes = nullptr;              // first alternative (chain ending in `end`)
+    sub_expr* no = nullptr;               // second alternative, or null
+    group_end* end = nullptr;             // continues after this node
+};
+
+// "(?R)": the whole pattern again at this position.
+struct recursion_node : sub_expr {
+    recursion_node() : sub_expr(node_kind::recursion) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, width_inf}; }
+    bool first_bytes(char_set& out) const override;
+};
+
+// Appended after group 0: a complete match (or the return from a "(?R)").
+struct end_node : sub_expr {
+    end_node() : sub_expr(node_kind::end) {}
+    bool match(match_state& st, const char* pos) const override;
+    width_range width() const override { return {0, 0}; }
+    bool first_bytes(char_set&) const override { return true; }
+};
+
+// The literal every match begins with, and how to find it fast.
+struct prefix_searcher {
+    std::string text;           // the prefix
+    std::string flipped;        // the prefix with every letter's case flipped
+    bool nocase = false;        // either case of a letter matches
+    unsigned char skip[256];    // Boyer-Moore-Horspool shift per subject byte
+    // First position in [from, last] where the prefix starts, or null.
+    const char* find(const char* from, const char* last_start) const;
+    void build();
+};
+
+}  // namespace regex

@@ -1,0 +1,42 @@
+/*
+ * EngineTestSupport.h - small helpers shared by the engine tests: compile a pattern and
+ * show one search's group spans as text ("0,3 1,2 -"), or the error it throws.
+ */
+#pragma once
+
+#include <string>
+
+#include "regex/Pattern.h"
+
+namespace regex_test {
+
+// Spans of one search over the whole subject: "B,E" per group, "-" for an unmatched
+// group, "nomatch", or "error: MESSAGE" when compiling throws.
+inline std::string spans(const std::string& pattern, const std::string& subject, uint32_t flags = 0)
+{
+    try {
+        regex::Pattern p(flags, pattern);
+        p.compile();
+        regex::MatchResults r;
+        if (!p.match(subject.data(), subject.data() + subject.size(), r))
+            return "nomatch";
+        std::string out;
+        for (const regex::backref_tag& g : r.records()) {
+            if (!out.empty())
+                out += ' ';
+            out += g.matched ? std::to_string(g.first - subject.data()) + "," + std::to_string(g.second - subject.data()) : "-";
+        }
+        return out;
+    } catch (const regex::bad_regexpr& e) {
+        return std::string("error: ") + e.what();
+    }
+}
+
+// The message compiling throws, or "" when it compiles.
+inline std::string compile_error(const std::string& pattern, uint32_t flags = 0)
+{
+    std::string s = spans(pattern, "", flags);
+    return s.rfind("error: ", 0) == 0 ? s.substr(7) : "";
+}
+
+}  // namespace regex_test

@@ -1,0 +1,231 @@
+/*
+ * Tests of the matching machine: anchors and lines, groups and back-references,
+ * look-around, independent groups, conditionals, recursion, the start-position
+ * shortcuts (literal prefix, first bytes, leading repeats), global search, splitting,
+ * and the stack guard.
+ */
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <pthread.h>
+#include <string>
+#include <vector>
+
+#include "EngineTestSupport.h"
+
+using regex_test::spans;
+using namespace regex;
+
+namespace {
+
+// Every match of a global search as "B,E" pairs of each kept record.
+std::string global_spans(const std::string& pattern, const std::string& subject, uint32_t flags)
+{
+    Pattern p(flags | GLOBAL, pattern);
+    p.compile();
+    MatchResults r;
+    if (!p.global_match(subject.data(), subject.data() + subject.size(), r))
+        return "nomatch";
+    std::string out;
+    for (const backref_tag& g : r.records()) {
+        if (!out.empty())
+            out += ' ';
+        out += g.matched ? std::to_string(g.first - subject.data()) + "," + std::to_string(g.second - subject.data()) : "-";
+    }
+    return out;
+}
+
+std::vector<std::string> split(const std::string& pattern, const std::string& subject, int limit)
+{
+    Pattern p(GLOBAL, pattern);
+    p.compile();
+    std::vector<std::string> pieces;
+    int n = p.split(subject.data(), subject.data() + subject.size(), limit, pieces);
+    EXPECT_EQ(n, static_cast<int>(pieces.size()));
+    return pieces;
+}
+
+}  // namespace
+
+TEST(Matcher, LinesAndAnchors)
+{
+    EXPECT_EQ(spans("^b", "a\nb", MULTILINE), "2,3");
+    EXPECT_EQ(spans("^b", "a\nb"), "nomatch");
+    EXPECT_EQ(spans("a$", "a\n"), "0,1");
+    EXPECT_EQ(spans("a$", "a\nb"), "nomatch");
+    EXPECT_EQ(spans("a\\z", "a\n"), "nomatch");
+    EXPECT_EQ(spans("a\\Z", "a\n"), "0,1");
+    EXPECT_EQ(spans("\\Aa", "ba"), "nomatch");
+    EXPECT_EQ(spans(".", "\n"), "nomatch");
+    EXPECT_EQ(spans(".", "\n", SINGLELINE), "0,1");
+    EXPECT_EQ(spans("a$", "a\r\nb", MULTILINE), "nomatch");
+    EXPECT_EQ(spans("a\\r$", "a\r\nb", MULTILINE | NORMALIZE), "0,2");
+    EXPECT_EQ(spans("\\bcat\\b", "a cat."), "2,5");
+    EXPECT_EQ(spans("\\bcat\\b", "concat"), "nomatch");
+    EXPECT_EQ(spans("\\Bcat", "concat"), "3,6");
+    EXPECT_EQ(spans(".*b", "aab\nab", SINGLELINE), "0,6");
+    EXPECT_EQ(spans(".+x", "ab\nax", SINGLELINE), "0,5");
+}
+
+TEST(Matcher, GroupsAndBackReferences)
+{
+    EXPECT_EQ(spans("(a)|b", "b"), "0,1 -");
+    EXPECT_EQ(spans("(a)?\\1b", "b"), "nomatch");
+    EXPECT_EQ(spans("(a?)\\1b", "b"), "0,1 0,0");
+    EXPECT_EQ(spans("(a|ab)(c|bcd)(d*)", "abcd"), "0,4 0,1 1,4 4,4");
+    EXPECT_EQ(spans("^(a\\1?){4}$", "aaaaaaaaaa"), "0,10 6,10");
+    EXPECT_EQ(spans("(a)\\1", "aA", NOCASE), "0,2 0,1");
+    EXPECT_EQ(spans("(a)\\1", "aA"), "nomatch");
+    EXPECT_EQ(spans("(a*)*b", "aab"), "0,3 2,2");
+    EXPECT_EQ(spans("(a*)+$", "aa"), "0,2 2,2");
+    EXPECT_EQ(spans("(?:a|b)*?c", "abc"), "0,3");
+    EXPECT_EQ(spans("([ab])+", "abba"), "0,4 3,4");
+    EXPECT_EQ(spans("(\\w+)\\s+\\1", "the the"), "0,7 0,3");
+}
+
+TEST(Matcher, LookAroundIndependentConditionalAndRecursion)
+{
+    EXPECT_EQ(spans("(?>a*)a", "aaa"), "nomatch");
+    EXPECT_EQ(spans("a*a", "aaa"), "0,3");
+    EXPECT_EQ(spans("(?>(a+))b|(a)", "aa"), "0,1 - 0,1");
+    EXPECT_EQ(spans("(a)?(?(1)b|c)", "ab"), "0,2 0,1");
+    EXPECT_EQ(spans("(a)?(?(1)b|c)", "c"), "0,1 -");
+    EXPECT_EQ(spans("(?(?=a)ab|cd)", "cd"), "0,2");
+    EXPECT_EQ(spans("(?(?<=x)a|b)", "xa"), "1,2");
+    EXPECT_EQ(spans("x(?=y)", "xzxy"), "2,3");
+    EXPECT_EQ(spans("x(?!y)", "xyxz"), "2,3");
+    EXPECT_EQ(spans("(?<=ab)c", "acabc"), "4,5");
+    EXPECT_EQ(spans("(?<!a)b", "abcb"), "3,4");
+    EXPECT_EQ(spans("(?<=a|bc)d", "bcd"), "2,3");
+    EXPECT_EQ(spans("(?=(a))a", "a"), "0,1 0,1");
+    EXPECT_EQ(spans("(?=(a))ab|a", "ac"), "0,1 -");
+    EXPECT_EQ(spans("(?!(a)b)a", "ac"), "0,1 -");
+    EXPECT_EQ(spans("\\((?:[^()]|(?R))*\\)", "x(a(b)c)y"), "1,8");
+    EXPECT_EQ(spans("(a)(?:(?R)|b)", "aab"), "0,3 0,1");
+    EXPECT_EQ(spans("(?R)", "a"), "nomatch");
+}
+
+TEST(Matcher, RangeStartIsTheSubjectBeginAndCStringsEndAtTheirNul)
+{
+    const std::string text = "aaa";
+    Pattern anchored(0, "^a");
+    anchored.compile();
+    MatchResults r;
+    ASSERT_TRUE(anchored.match(text.data() + 1, text.data() + 3, r));
+    EXPECT_EQ(r.at(0).first, text.data() + 1);
+    EXPECT_EQ(r.subject_begin(), text.data() + 1);
+    Pattern boundary(0, "\\ba");
+    boundary.compile();
+    ASSERT_TRUE(boundary.match(text.data() + 1, text.data() + 3, r));
+    EXPECT_EQ(r.at(0).first, text.data() + 1);
+    Pattern behind(0, "(?<=a)b");
+    behind.compile();
+    const char ab[] = "ab";
+    EXPECT_FALSE(behind.match(ab + 1, ab + 2, r));
+
+    Pattern lit(0, "b$");
+    lit.compile();
+    const char with_nul[] = "ab\0b";
+    EXPECT_TRUE(lit.match(with_nul, r));
+    EXPECT_EQ(r.at(0).first, with_nul + 1);
+    ASSERT_TRUE(lit.match(with_nul, with_nul + 4, r));
+    EXPECT_EQ(r.at(0).first, with_nul + 3);
+}
+
+TEST(Matcher, StartPositionShortcutsFindEveryMatch)
+{
+    // Literal prefixes at every offset around the 16-byte scanning blocks.
+    for (size_t at = 0; at < 40; ++at) {
+        std::string subject(at, 'x');
+        subject += "needle";
+        subject += std::string(at % 7, 'y');
+        EXPECT_EQ(spans("needle", subject), std::to_string(at) + "," + std::to_string(at + 6)) << at;
+        std::string upper = subject;
+        upper.replace(at, 6, "NeEdLe");
+        EXPECT_EQ(spans("needle", upper, NOCASE), std::to_string(at) + "," + std::to_string(at + 6)) << at;
+        EXPECT_EQ(spans("needle", upper), "nomatch") << at;
+        EXPECT_EQ(spans("needlez", subject), "nomatch") << at;
+    }
+    EXPECT_EQ(spans("a.c", "abd a-c"), "4,7");
+    EXPECT_EQ(spans("[\\w.+-]+@[\\w.-]+\\.[\\w.-]+", "x@y mail: joe.b@ex.org!"), "10,22");
+    EXPECT_EQ(spans("[a-zA-Z]+ing", "ringo sing"), "0,4");
+    EXPECT_EQ(spans("[a-zA-Z]+ing", "ing singing"), "4,11");
+    EXPECT_EQ(spans("[a-z]*?ax", "bbab aax"), "5,8");
+    EXPECT_EQ(spans("[a-z]+1", "ab2cd1"), "3,6");
+    EXPECT_EQ(spans("\\d+\\.\\d+", "1.x 22.5"), "4,8");
+    EXPECT_EQ(spans("cat|dog|bird", "a bird, a dog"), "2,6");
+    EXPECT_EQ(spans("cat|Dog|", "xDog"), "0,0");
+    EXPECT_EQ(spans("(?:cat|dog)s", "dog cats"), "4,8");
+}
+
+TEST(Matcher, GlobalSearchKeepsRecordsByFlags)
+{
+    EXPECT_EQ(global_spans("a*", "baaa", FIRSTBACKREFS), "0,0 1,4 4,4");
+    EXPECT_EQ(global_spans("x*", "ab", FIRSTBACKREFS), "0,0 1,1 2,2");
+    EXPECT_EQ(global_spans("(a)(b)", "abab", FIRSTBACKREFS), "0,2 2,4");
+    EXPECT_EQ(global_spans("(a)(b)", "abab", ALLBACKREFS), "0,2 0,1 1,2 2,4 2,3 3,4");
+    EXPECT_EQ(global_spans("(a)(b)", "abab", 0), "2,4 2,3 3,4");
+    EXPECT_EQ(global_spans("\\b", "ab cd", FIRSTBACKREFS), "0,0 2,2 3,3 5,5");
+    EXPECT_EQ(global_spans("^a", "aaa", FIRSTBACKREFS), "0,1");
+    EXPECT_EQ(global_spans("(?m)^a", "a\na", FIRSTBACKREFS), "0,1 2,3");
+    EXPECT_EQ(global_spans("z", "abc", FIRSTBACKREFS), "nomatch");
+
+    Pattern p(GLOBAL | ALLBACKREFS, "(a)(b)?");
+    p.compile();
+    MatchResults r;
+    const std::string s = "xx";
+    EXPECT_FALSE(p.global_match(s.data(), s.data() + s.size(), r));
+    EXPECT_EQ(r.size(), 3u);
+}
+
+TEST(Matcher, Split)
+{
+    EXPECT_EQ(split("[\t\r\n]+", "one\r\ntwo\tthree", 0), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(split(",", "a,b,", 0), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(split(",", ",a", 0), (std::vector<std::string>{"", "a"}));
+    EXPECT_EQ(split("(-)", "a-b", 0), (std::vector<std::string>{"a", "-", "b"}));
+    EXPECT_EQ(split("", "abc", 0), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(split(",", "a,b,c", 1), (std::vector<std::string>{"a,b,c"}));
+    EXPECT_EQ(split(",", "a,b,c", 2), (std::vector<std::string>{"a", "b,c"}));
+    EXPECT_EQ(split(",", "a,b,", 5), (std::vector<std::string>{"a", "b", ""}));
+}
+
+TEST(Matcher, StackExhaustionReportsNoMatchAndTheNextSearchWorks)
+{
+    Pattern p(0, "(a|b)*c");
+    p.compile();
+    const std::string long_run(10000000, 'a');
+    MatchResults r;
+    EXPECT_FALSE(p.match(long_run.data(), long_run.data() + long_run.size(), r));
+    ASSERT_EQ(r.size(), 2u);
+    for (const backref_tag& g : r.records()) {
+        EXPECT_FALSE(g.matched);
+        EXPECT_EQ(g.first, nullptr);
+        EXPECT_EQ(g.second, nullptr);
+    }
+    const std::string small = "abac";
+    ASSERT_TRUE(p.match(small.data(), small.data() + small.size(), r));
+    EXPECT_EQ(r.at(0).second - r.at(0).first, 4);
+    EXPECT_EQ(r.at(1).str(), "a");
+
+    // The same guard holds on a thread with a small stack.
+    struct job {
+        const Pattern* pattern;
+        const std::string* subject;
+        bool found;
+    } work{&p, &long_run, true};
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 256 * 1024);
+    pthread_t worker;
+    auto run = [](void* arg) -> void* {
+        auto* w = static_cast<job*>(arg);
+        MatchResults wr;
+        w->found = w->pattern->match(w->subject->data(), w->subject->data() + 200000, wr);
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&worker, &attr, run, &work), 0);
+    pthread_join(worker, nullptr);
+    pthread_attr_destroy(&attr);
+    EXPECT_FALSE(work.found);
+}

@@ -1,0 +1,108 @@
+/*
+ * Tests of the substitution language: group references, case conversion, escape
+ * normalisation, errors, and substitute over a range and with global search.
+ */
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "regex/Pattern.h"
+
+using namespace regex;
+
+namespace {
+
+// The text after substituting; "error: MESSAGE" when the replacement is refused.
+std::string replaced(const std::string& pattern, const std::string& replacement, std::string text, uint32_t flags = 0,
+                     int* count = nullptr, size_t start = 0, size_t len = std::string::npos)
+{
+    Pattern p(flags, pattern);
+    p.compile();
+    try {
+        p.set_substitution(replacement);
+    } catch (const bad_regexpr& e) {
+        return std::string("error: ") + e.what();
+    }
+    MatchResults r;
+    int n = p.substitute(text, start, len, r);
+    if (count != nullptr)
+        *count = n;
+    return text;
+}
+
+}  // namespace
+
+TEST(Substitution, GroupReferences)
+{
+    EXPECT_EQ(replaced("b+", "<$0>", "abbc"), "a<bb>c");
+    EXPECT_EQ(replaced("b+", "<$&>", "abbc"), "a<bb>c");
+    EXPECT_EQ(replaced("b+", "<$>", "abbc"), "a<bb>c");
+    EXPECT_EQ(replaced("b+", "$", "abbc"), "abbc");
+    EXPECT_EQ(replaced("(a)(b)?", "[$1]", "a"), "[a]");
+    EXPECT_EQ(replaced("(a)(b)?", "[$2]", "a"), "[]");
+    EXPECT_EQ(replaced("b", "[$`|$']", "abc"), "a[a|c]c");
+    EXPECT_EQ(replaced("(a)", "$10", "a"), "error: invalid backreference in substitution");
+    EXPECT_EQ(replaced("(a)(b)", "$3", "ab"), "error: invalid backreference in substitution");
+    EXPECT_EQ(replaced("a", "$1", "a"), "error: invalid backreference in substitution");
+    EXPECT_EQ(replaced("a", "x\\", "a"), "error: expecting escape sequence in substitution string");
+    EXPECT_EQ(replaced("a", "\\$1\\\\", "a"), "$1\\");
+    EXPECT_EQ(replaced("a", "", "bab"), "bb");
+}
+
+TEST(Substitution, CaseConversion)
+{
+    EXPECT_EQ(replaced("(ab)", "\\U$1\\E-$1", "ab"), "AB-ab");
+    EXPECT_EQ(replaced("(ab)", "\\u$1", "ab"), "Ab");
+    EXPECT_EQ(replaced("(AB)", "\\l$1", "AB"), "aB");
+    EXPECT_EQ(replaced("(AB)", "\\L$1x\\EY", "AB"), "abxY");
+    EXPECT_EQ(replaced("(ab)", "\\L\\u$1", "ab"), "Ab");
+    EXPECT_EQ(replaced("(x?)(ab)", "\\u$1$2", "ab"), "Ab");
+    EXPECT_EQ(replaced("(\xe9t\xe9)", "\\U$1", "\xe9t\xe9"), "\xe9T\xe9");
+    EXPECT_EQ(replaced("a", "\\U\\Q$1\\E\\x", "a"), "$1x");
+    EXPECT_EQ(replaced("a", "\\Q$\\", "a"), "$\\");
+    EXPECT_EQ(replaced("a", "\\U", "bab"), "bb");
+}
+
+TEST(Substitution, EscapeNormalisation)
+{
+    EXPECT_EQ(replaced("a", "\\n", "a", NORMALIZE), "\n");
+    EXPECT_EQ(replaced("a", "\\n", "a"), "n");
+    EXPECT_EQ(replaced("a", "\\t\\e\\v", "a", NORMALIZE), "\t\x1b\v");
+    EXPECT_EQ(replaced("a", "\\\\n", "a", NORMALIZE), "\\n");
+    EXPECT_EQ(replaced("a", "\\\\\\\\n", "a", NORMALIZE), "\\n");
+    EXPECT_EQ(replaced("a", "\\x41", "a", NORMALIZE), "x41");
+    EXPECT_EQ(replaced("a", "x\\", "a", NORMALIZE), "error: expecting escape sequence in substitution string");
+}
+
+TEST(Substitution, FirstOrEveryMatchWithinTheRange)
+{
+    int count = -1;
+    EXPECT_EQ(replaced("o", "0", "foo boo", 0, &count), "f0o boo");
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(replaced("o", "0", "foo boo", GLOBAL, &count), "f00 b00");
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(replaced("a*", "X", "baaa", GLOBAL, &count), "XbXX");
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(replaced("x", "y", "abc", GLOBAL, &count), "abc");
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(replaced("o", "0", "foo boo", GLOBAL, &count, 2, 3), "fo0 boo");
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(replaced("^o", "0", "foo", GLOBAL, &count, 1), "f0o");
+    EXPECT_EQ(replaced("o", "0", "foo", GLOBAL, &count, 9), "foo");
+    // Every match is found in the text as given, not in the text already replaced.
+    EXPECT_EQ(replaced("\\ba", "x", "aa", GLOBAL), "xa");
+    EXPECT_EQ(replaced("a", "$`", "aa", GLOBAL), "a");
+}
+
+TEST(Substitution, RefusedReplacementKeepsThePreviousOne)
+{
+    Pattern p(0, "(a)", "<$1>");
+    p.compile();
+    EXPECT_THROW(p.set_substitution("$2"), bad_regexpr);
+    std::string text = "a";
+    MatchResults r;
+    EXPECT_EQ(p.substitute(text, 0, std::string::npos, r), 1);
+    EXPECT_EQ(text, "<a>");
+    Pattern bad(0, "a", "$1");
+    EXPECT_THROW(bad.compile(), bad_regexpr);
+}
