@@ -52,7 +52,9 @@ TEST_F(Chooser, TheArchiveDialogRemembersItsChoice) {
 
 TEST_F(Chooser, ChooseFilesAppendsAndFollowsTheLastPathChosen) {
   std::filesystem::create_directories(scratch / "x/y");
-  chooser.chosenFiles.add(CDynString((scratch / "x/y/b.par").c_str()));
+  CDynString earlier((scratch / "x/y/b.par").c_str());
+  earlier.caseSensitive = true;
+  chooser.chosenFiles.add(earlier);
   desktop.openResults = {{scratch / "x/a.par", scratch / "x/y/b.par", scratch / "x/y/B.par"}, {}};
   EXPECT_TRUE(ChooseFiles(chooser, desktop, true, nullptr, nullptr, true, "/start", false));
   EXPECT_EQ(desktop.fileRequests[0].filter, "all files|*||");
