@@ -21,6 +21,11 @@ bool PathIndex::Contains(std::string_view path) const
     return texts_.find(std::string(path)) != texts_.end();
 }
 
+bool PathIndex::Add(std::string_view path)
+{
+    return texts_.emplace(path).second;
+}
+
 bool PathIndex::AppendTo(CWexList<CDynString>& list, std::string_view path)
 {
     if (Contains(path))

@@ -24,6 +24,8 @@ public:
     bool Contains(std::string_view path) const;
     // Appends path to list unless it is indexed already; whether it was appended.
     bool AppendTo(CWexList<CDynString>& list, std::string_view path);
+    // Indexes path without touching any list; whether it was new.
+    bool Add(std::string_view path);
     // Forgets every text.
     void Clear() { texts_.clear(); }
 

@@ -110,6 +110,12 @@ bool TargetList::NormalizeTargets()
     return true;
 }
 
+void TargetList::ClearCounters()
+{
+    allCount = dirCount = fileCount = 0;
+    ShowCounters();
+}
+
 void TargetList::Empty()
 {
     lines.Clear();

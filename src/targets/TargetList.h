@@ -68,6 +68,8 @@ public:
     void DeleteSelectedLines();
     // Drops vanished and repeated lines and sorts the rest, unless already normalized.
     bool NormalizeTargets();
+    // Sets the three counters to 0 and shows them (the start of an expansion).
+    void ClearCounters();
     // "Empty!": no lines, counters 0, working lists empty; `normalized` unchanged.
     void Empty();
     // An expansion examined path; added is 0 when it was not taken (else the result count).
