@@ -1,9 +1,18 @@
 /*
- * ChooseFolder: the folder chooser's own rules on top of the desktop's browser. The start
+ * The routing of list diagnostics to the desktop, and ChooseFolder: the folder chooser's own rules on top of the desktop's browser. The start
  * folder is the initial path or, failing that, the default folder; Cancel gives the start
  * folder back so a field holding a folder never empties.
  */
 #include "base/Desktop.h"
+
+#include "base/CWexList.h"
+
+void ShowWexDiagnosticsOn(Desktop& desktop)
+{
+    SetWexDiagnosticHook([&desktop](const std::string& text, const std::string& caption) {
+        desktop.Notice(text, caption);
+    });
+}
 
 CDynString ChooseFolder(Desktop& desktop, const char* initialPath, const char* defaultFolder,
                         const char* title, int width, int height)

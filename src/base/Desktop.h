@@ -4,7 +4,8 @@
  * tests with a scripted fake. Work that runs long on the one thread calls the pumps so that
  * button presses (which only set flags) arrive while it works.
  *
- * Also here: ChooseFolder, the folder chooser whose Cancel keeps the start folder.
+ * Also here: ChooseFolder, the folder chooser whose Cancel keeps the start folder, and
+ * the routing of list diagnostics to the desktop's message boxes.
  */
 #pragma once
 
@@ -86,6 +87,10 @@ public:
                                                const std::string& title, int width,
                                                int height) = 0;
 };
+
+// Shows every later list diagnostic as a notice on desktop, with the list's own caption.
+// The desktop must outlive the lists (the shell calls this for its main desktop).
+void ShowWexDiagnosticsOn(Desktop& desktop);
 
 // Lets the user choose a folder, starting at initialPath (or defaultFolder when that is
 // none or empty). Cancel returns the start folder unchanged; only a browser that cannot be

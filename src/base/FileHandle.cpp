@@ -35,13 +35,25 @@ std::string ProbeName(const std::string& path)
     return name;
 }
 
+// Whether the path is writable and not read-only. Read-only is the owner's write bit, which
+// counts where this process may change it (its own files, or any as root): root passes
+// every access test, yet a read-only file must still be made writable before it is replaced.
+bool IsWritable(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || access(path.c_str(), W_OK) != 0)
+        return false;
+    bool mayChangeMode = geteuid() == 0 || geteuid() == info.st_uid;
+    return (info.st_mode & S_IWUSR) != 0 || !mayChangeMode;
+}
+
 // Clears the read-only state (sets the owner's write bit) and pumps for up to timeoutMs
 // until the path is writable. Whether it is writable in the end.
 bool WaitWritable(Desktop& desktop, const std::string& path, int timeoutMs)
 {
     using Clock = std::chrono::steady_clock;
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (access(path.c_str(), W_OK) != 0) {
+    while (!IsWritable(path)) {
         if (Clock::now() >= deadline)
             return false;
         struct stat info {};

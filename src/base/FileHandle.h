@@ -1,7 +1,8 @@
 /*
  * FileHandle: a POSIX file descriptor with the path it belongs to, and the writability
  * probe that runs before a file is replaced or renamed. The probe makes a read-only file
- * writable (owner write bit) within a time-out, pumping the desktop meanwhile, then checks
+ * writable (owner write bit, also for root) within a time-out, pumping the desktop
+ * meanwhile, then checks
  * that the path can be renamed by renaming it to a random sibling name and back. That rename
  * never replaces anything: it uses the kernel's no-replace rename, so a file that happens to
  * carry the random name is left as it is and the probe fails instead.

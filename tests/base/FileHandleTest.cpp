@@ -128,4 +128,9 @@ TEST(FileHandleTest, ProbeMakesAReadOnlyFileWritableOnlyWhereItMay)
         GTEST_SKIP() << "needs root to make a file that the test's user cannot change";
     EXPECT_EQ(ProbeAsNobody(foreign, 60), 1);
     EXPECT_EQ(ModeOf(foreign), 0444u);
+
+    ScriptedDesktop desktop;
+    FileHandle handle(foreign.c_str());
+    EXPECT_TRUE(handle.WaitReplaceable(desktop, false, 200));
+    EXPECT_EQ(ModeOf(foreign), 0644u) << "root, too, clears the read-only state";
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CWexList.h"
 #include "base/Desktop.h"
 #include "base/LineList.h"
 #include "fakes/ScriptedDesktop.h"
@@ -45,6 +46,12 @@ TEST(ScriptedDesktopTest, AnswersAndPressesArriveInOrder)
     for (int i = 0; i < 4; ++i)
         (i % 2 == 0) ? desktop.PumpMessages() : desktop.PumpOneMessage();
     EXPECT_EQ(pressedAt, (std::vector<int>{1, 3}));
+
+    ShowWexDiagnosticsOn(desktop);
+    ReportWexDiagnostic("broken");
+    SetWexDiagnosticHook(nullptr);
+    EXPECT_EQ(desktop.messages.back().text, "broken");
+    EXPECT_EQ(desktop.messages.back().caption, "Message from CWexList::_t_Test()");
 }
 
 TEST(LineListTest, SelectionFollowsTheLinesAndChangesAreBracketed)
