@@ -1,0 +1,276 @@
+/*
+ * Tests of the CRegexp facade: compiling with flag strings, the spans FindAll reports (top
+ * level against groups, kept texts, ranges, binary text), substitution through std::string
+ * and CDynString, and splitting.
+ */
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "regex/CRegexp.h"
+
+namespace {
+
+// The spans of a list as "offset,length" strings, groups in brackets after their match.
+std::vector<std::string> Spans(const CWexList<MatchSpan>& list)
+{
+    std::vector<std::string> out;
+    for (const auto* node = list.head; node != nullptr; node = node->next) {
+        std::string span = std::to_string(node->element.offset) + "," + std::to_string(node->element.length);
+        for (const auto* group = node->element.groups.head; group != nullptr; group = group->next) {
+            span += '[';
+            span += std::to_string(group->element.offset);
+            span += ',';
+            span += std::to_string(group->element.length);
+            span += ']';
+        }
+        out.push_back(span);
+    }
+    return out;
+}
+
+std::vector<std::string> Texts(const CWexList<CDynString>& list)
+{
+    std::vector<std::string> out;
+    for (const auto* node = list.head; node != nullptr; node = node->next)
+        out.emplace_back(node->element.View());
+    return out;
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(CRegexpCompile, RefusesEmptyNullAndBadPatternsAndLeavesTheFacadeEmpty)
+{
+    CRegexp re("a", "g");
+    ASSERT_TRUE(re.HasPattern());
+    EXPECT_FALSE(re.Compile("", "g"));
+    EXPECT_FALSE(re.HasPattern());
+    EXPECT_EQ(re.GetGroupCount(), -1);
+    EXPECT_FALSE(re.Compile(nullptr, ""));
+    EXPECT_FALSE(re.Compile("(a", ""));  // mismatched parenthesis must not throw either
+}
+
+TEST(CRegexpCompile, SyntaxErrorGivesFalseAndEveryOperationMinusOne)
+{
+    CRegexp re;
+    EXPECT_FALSE(re.Compile("a{2,1}", "g"));
+    EXPECT_TRUE(re.GetPatternText().IsEmpty());
+    EXPECT_TRUE(re.GetFlags().IsEmpty());
+    CWexList<MatchSpan> spans;
+    CWexList<CDynString> pieces;
+    std::string text = "aa";
+    CDynString dyn("aa");
+    EXPECT_EQ(re.FindAll("aa", &spans), -1);
+    EXPECT_EQ(re.Split("aa", &pieces, 0), -1);
+    EXPECT_EQ(re.Substitute(text, "b"), -1);
+    EXPECT_EQ(re.Replace(dyn, "b"), -1);
+    EXPECT_FALSE(re.SetSubstitution("b"));
+    EXPECT_EQ(spans.count + pieces.count, 0);
+}
+
+TEST(CRegexpCompile, KeepsPatternAndFlagsAndCountsGroupZero)
+{
+    CRegexp re;
+    ASSERT_TRUE(re.Compile("(a)(b)?", "gi"));
+    EXPECT_EQ(re.GetGroupCount(), 3);
+    EXPECT_STREQ(re.GetPatternText().GetText(), "(a)(b)?");
+    EXPECT_STREQ(re.GetFlags().GetText(), "gi");
+    ASSERT_TRUE(re.Compile("abc", ""));
+    EXPECT_EQ(re.GetGroupCount(), 1);
+    re.Clear();
+    EXPECT_FALSE(re.HasPattern());
+    EXPECT_EQ(re.FindAll("abc"), -1);
+}
+
+TEST(CRegexpCompile, FlagLettersMapToEngineFlags)
+{
+    EXPECT_EQ(CRegexp::EngineFlags("imsxn"), 0x030Du);
+    EXPECT_EQ(CRegexp::EngineFlags("g"), 0x0062u);
+    EXPECT_EQ(CRegexp::EngineFlags("Rg"), 0x0042u);
+    EXPECT_EQ(CRegexp::EngineFlags("SgR"), 0x0082u);
+    EXPECT_EQ(CRegexp::EngineFlags("RS"), 0u);
+    EXPECT_EQ(CRegexp::EngineFlags("IMGz- "), 0u);
+    EXPECT_EQ(CRegexp::EngineFlags(nullptr), 0u);
+    CRegexp upper("abc", "I");
+    EXPECT_EQ(upper.FindAll("ABC"), 0);
+}
+
+TEST(CRegexpFindAll, FirstMatchOnlyWithoutGlobalEveryMatchWithIt)
+{
+    CWexList<MatchSpan> first;
+    CRegexp once("a", "");
+    EXPECT_EQ(once.FindAll("bab a", &first), 1);
+    EXPECT_EQ(Spans(first), Strings({"1,1"}));
+    EXPECT_EQ(once.FindAll("bab a"), 1);
+
+    CWexList<MatchSpan> all;
+    CRegexp global("a", "g");
+    EXPECT_EQ(global.FindAll("bab a", &all), 2);
+    EXPECT_EQ(Spans(all), Strings({"1,1", "4,1"}));
+    EXPECT_EQ(global.FindAll("bab a"), 2);
+    EXPECT_EQ(global.FindAll("bbb"), 0);
+    EXPECT_EQ(global.FindAll(static_cast<const char*>(nullptr)), -1);
+}
+
+TEST(CRegexpFindAll, EmptyMatchesAreReportedOneByOneAndEnd)
+{
+    CWexList<MatchSpan> spans;
+    CRegexp re("x*", "g");
+    EXPECT_EQ(re.FindAll("ab", &spans), 3);
+    EXPECT_EQ(Spans(spans), Strings({"0,0", "1,0", "2,0"}));
+}
+
+TEST(CRegexpFindAll, GroupsGoUnderTheirMatchAndUnmatchedGroupsAreSkipped)
+{
+    CWexList<MatchSpan> spans;
+    CRegexp re("(a)|(b)(c)", "");
+    EXPECT_EQ(re.FindAll("xbc", &spans), 1);
+    EXPECT_EQ(Spans(spans), Strings({"1,2[1,1][2,1]"}));
+
+    CWexList<MatchSpan> all;
+    CRegexp every("(a)(b)", "gRS");
+    EXPECT_EQ(every.FindAll("abab", &all), 2);
+    EXPECT_EQ(Spans(all), Strings({"0,2[0,1][1,1]", "2,2[2,1][3,1]"}));
+    EXPECT_STREQ(all.head->element.groups.tail->element.text.GetText(), "b");
+
+    // A group that matched the empty string counts as a further top-level match.
+    CWexList<MatchSpan> quirk;
+    CRegexp empty("(a)(x?)", "");
+    EXPECT_EQ(empty.FindAll("ab", &quirk), 2);
+    EXPECT_EQ(Spans(quirk), Strings({"0,1[0,1]", "1,0"}));
+}
+
+TEST(CRegexpFindAll, KeepsTextsOnlyWhenAsked)
+{
+    CWexList<MatchSpan> plain;
+    CRegexp noText("b+", "g");
+    ASSERT_EQ(noText.FindAll("abba", &plain), 1);
+    EXPECT_TRUE(plain.head->element.text.IsEmpty());
+
+    CWexList<MatchSpan> kept;
+    CRegexp withText("(b)+", "R");
+    ASSERT_EQ(withText.FindAll("abba", &kept), 1);
+    EXPECT_STREQ(kept.head->element.text.GetText(), "bb");
+    ASSERT_EQ(kept.head->element.groups.count, 1);
+    EXPECT_TRUE(kept.head->element.groups.head->element.text.IsEmpty());
+}
+
+TEST(CRegexpFindAll, RangeStartIsTheSubjectBeginAndOffsetsCountFromTheText)
+{
+    CWexList<MatchSpan> spans;
+    CRegexp re("a", "g");
+    EXPECT_EQ(re.FindAll("aaaaaaa", &spans, 2, 3), 3);
+    EXPECT_EQ(Spans(spans), Strings({"2,1", "3,1", "4,1"}));
+
+    CWexList<MatchSpan> anchored;
+    CRegexp caret("^a", "");
+    EXPECT_EQ(caret.FindAll("aaa", &anchored, 1), 1);
+    EXPECT_EQ(Spans(anchored), Strings({"1,1"}));
+    CRegexp boundary("\\ba", "");
+    EXPECT_EQ(boundary.FindAll("aaa", nullptr, 1), 1);
+    CRegexp behind("(?<=a)b", "");
+    EXPECT_EQ(behind.FindAll("ab", nullptr, 1), 0);
+
+    EXPECT_EQ(re.FindAll("aaa", nullptr, 4), -1);
+    EXPECT_EQ(re.FindAll("aaa", nullptr, -1), -1);
+    EXPECT_EQ(re.FindAll("aaa", nullptr, 3), 0);
+    EXPECT_EQ(re.FindAll("aaa", nullptr, 1, 99), 2);
+}
+
+TEST(CRegexpFindAll, BinaryTextIsSearchedPastNulBytes)
+{
+    const std::string text("a\0b\0a", 5);
+    CWexList<MatchSpan> spans;
+    CRegexp re("a|b\\x00", "gR");
+    EXPECT_EQ(re.FindAll(std::string_view(text), &spans), 3);
+    EXPECT_EQ(Spans(spans), Strings({"0,1", "2,2", "4,1"}));
+    EXPECT_EQ(spans.NodeAt(1)->element.text.View(), std::string_view("b\0", 2));
+    EXPECT_EQ(re.FindAll(text.c_str()), 1);
+}
+
+TEST(CRegexpFindAll, CopiedSpansOwnTheirGroups)
+{
+    MatchSpan original(3, 2);
+    original.groups.t_Insert(nullptr, MatchSpan(3, 1));
+    MatchSpan copy(original);
+    MatchSpan assigned;
+    assigned = original;
+    original.groups.t_DeleteList();
+    ASSERT_EQ(copy.groups.count, 1);
+    ASSERT_EQ(assigned.groups.count, 1);
+    EXPECT_EQ(copy.groups.head->element.offset, 3);
+    EXPECT_EQ(assigned.groups.tail->element.length, 1);
+}
+
+TEST(CRegexpSubstitute, ReplacesFirstOrEveryMatchWithinTheRange)
+{
+    std::string once = "a-a-a";
+    CRegexp first("a", "");
+    EXPECT_EQ(first.Substitute(once, "[$0]"), 1);
+    EXPECT_EQ(once, "[a]-a-a");
+
+    std::string all = "a-a-a-a";
+    CRegexp global("a", "g");
+    EXPECT_EQ(global.Substitute(all, "bb", 2, 3), 2);
+    EXPECT_EQ(all, "a-bb-bb-a");
+    EXPECT_EQ(global.Substitute(all, "x", 9), 0);
+    EXPECT_EQ(global.Substitute(all, "x", 10), -1);
+    EXPECT_EQ(global.Substitute(all, nullptr), -1);
+    EXPECT_EQ(all, "a-bb-bb-a");
+
+    std::string groups = "ab";
+    CRegexp two("(a)(b)", "");
+    EXPECT_EQ(two.Substitute(groups, "\\U$1\\E-$2"), 1);
+    EXPECT_EQ(groups, "A-b");
+}
+
+TEST(CRegexpSubstitute, BadReplacementsThrowAndLeaveTheTextAlone)
+{
+    CRegexp re("(a)(b)", "g");
+    CDynString text("abab");
+    try {
+        re.Replace(text, "$3");
+        ADD_FAILURE() << "no exception";
+    } catch (const regex::bad_regexpr& error) {
+        EXPECT_STREQ(error.what(), "invalid backreference in substitution");
+    }
+    EXPECT_STREQ(text.GetText(), "abab");
+    try {
+        re.SetSubstitution("x\\");
+        ADD_FAILURE() << "no exception";
+    } catch (const regex::bad_regexpr& error) {
+        EXPECT_STREQ(error.what(), "expecting escape sequence in substitution string");
+    }
+}
+
+TEST(CRegexpSubstitute, ReplaceWritesBackOnlyAfterAReplacementAndKeepsNulBytes)
+{
+    CRegexp re("b", "gn");
+    CDynString binary(std::string_view("a\0b\0b", 5));
+    binary.caseSensitive = true;
+    EXPECT_EQ(re.Replace(binary, "\\n"), 2);
+    EXPECT_EQ(binary.View(), std::string_view("a\0\n\0\n", 5));
+    EXPECT_TRUE(binary.caseSensitive);
+
+    CDynString none;
+    EXPECT_EQ(re.Replace(none, "x"), 0);
+    EXPECT_TRUE(none.IsNone());
+}
+
+TEST(CRegexpSplit, CutsAtSeparatorsAndKeepsDuplicatePieces)
+{
+    CWexList<CDynString> words;
+    CRegexp lines("[\t\r\n]+", "g");
+    EXPECT_EQ(lines.Split("one\r\ntwo\tthree", &words, 0), 3);
+    EXPECT_EQ(Texts(words), Strings({"one", "two", "three"}));
+
+    CWexList<CDynString> parts;
+    CRegexp slashes("[\\/\\\\]+", "g");
+    EXPECT_EQ(slashes.Split("a/b\\\\a//", &parts, 0), 3);
+    EXPECT_EQ(Texts(parts), Strings({"a", "b", "a"}));
+    EXPECT_EQ(slashes.Split("x/y/z", nullptr, 0, 2), 2);
+    EXPECT_EQ(slashes.Split(static_cast<const char*>(nullptr), nullptr, 0), -1);
+}
+
+}  // namespace
