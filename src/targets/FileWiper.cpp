@@ -5,12 +5,14 @@
  */
 #include "targets/FileWiper.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "base/Desktop.h"
@@ -210,9 +212,12 @@ bool FileWiper::WipeDirectory(int rounds, const CDynString& path)
 
 bool FileWiper::IsEmptyDirectory(CDynString path)
 {
-    CWexList<CDynString> input;
-    CWexList<CDynString> output;
-    input.add(PathString(path.View()));
-    finder.Expand(input, output, -1, true, true, CDynString(""), true, true);
-    return output.count == 1;
+    DIR* listing = opendir(path.GetText());
+    if (listing == nullptr)
+        return false;
+    bool empty = true;
+    for (const dirent* entry = readdir(listing); entry != nullptr && empty; entry = readdir(listing))
+        empty = std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0;
+    closedir(listing);
+    return empty;
 }

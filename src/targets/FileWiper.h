@@ -38,7 +38,9 @@ public:
     bool WipeFile(int rounds, const CDynString& path, bool showBlocks);
     // Renames and removes one empty directory; false when it stays.
     bool WipeDirectory(int rounds, const CDynString& path);
-    // Whether the walk finds nothing below path (only the directory itself).
+    // Whether the directory holds no entry at all. A walk would miss what it cannot list or
+    // never takes (special files, unreadable directories), and a directory renamed on that
+    // belief would stay behind under a random name.
     bool IsEmptyDirectory(CDynString path);
 
 private:
