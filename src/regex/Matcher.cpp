@@ -417,10 +417,17 @@ bool end_node::match(match_state& st, const char* pos) const
     return !(pos == st.start && pos == st.forbid_empty_at);
 }
 
-const char* Pattern::next_candidate(const char* pos, const char* last) const
+// The earliest position a match may start at, from pos on; null when none is left.
+const char* Pattern::next_candidate(const char* pos, const char* last, const char* end) const
 {
     if (prefix_)
         return prefix_->find(pos, last);
+    if (prefixes_)
+        return prefixes_->find(pos, last, end);
+    if (lead_suffix_)
+        return lead_candidate(pos, last, end);
+    if (required_byte_ >= 0)
+        return required_candidate(pos, last, end);
     if (first_bytes_) {
         const uint8_t* table = first_bytes_.get();
         while (pos <= last && !table[static_cast<unsigned char>(*pos)])
@@ -428,6 +435,47 @@ const char* Pattern::next_candidate(const char* pos, const char* last) const
         return pos <= last ? pos : nullptr;
     }
     return pos;
+}
+
+// The pattern is a repeat of a set S followed by a literal L. Every match is a run of S
+// ending right before an occurrence of L, so the first occurrence of L (that has an S
+// byte before it when the repeat needs one) found by the fast literal scan, walked back
+// over its run of S, bounds the earliest start: no match can begin before that.
+const char* Pattern::lead_candidate(const char* pos, const char* last, const char* end) const
+{
+    const repeat_node& r = *lead_repeat_;
+    const char* last_literal = end - static_cast<std::ptrdiff_t>(lead_suffix_->text.size());
+    for (const char* from = pos + r.min; from <= last_literal;) {
+        const char* q = lead_suffix_->find(from, last_literal);
+        if (q == nullptr)
+            return nullptr;
+        const char* s = q;
+        while (s > pos && r.set.test(static_cast<unsigned char>(s[-1])))
+            --s;
+        if (q - s >= r.min)
+            return s <= last ? s : nullptr;
+        from = q + 1;
+    }
+    return nullptr;
+}
+
+// Every match holds the required byte between lo and hi bytes after its start, so only
+// positions up to hi bytes before an occurrence of that byte (found with memchr) can
+// start one; among them the first-byte table picks the candidates.
+const char* Pattern::required_candidate(const char* pos, const char* last, const char* end) const
+{
+    const uint8_t* table = first_bytes_.get();
+    while (pos <= last && end - pos > required_lo_) {
+        const char* d = static_cast<const char*>(std::memchr(pos + required_lo_, required_byte_, static_cast<size_t>(end - pos - required_lo_)));
+        if (d == nullptr)
+            return nullptr;
+        const char* p = d - required_hi_ > pos ? d - required_hi_ : pos;
+        for (; p <= d - required_lo_ && p <= last; ++p)
+            if (table == nullptr || table[static_cast<unsigned char>(*p)])
+                return p;
+        pos = p;
+    }
+    return nullptr;
 }
 
 bool Pattern::search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
@@ -464,7 +512,7 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
     try {
         for (const char* p = from; p <= last;) {
             if (try_every_start_) {
-                p = next_candidate(p, last);
+                p = next_candidate(p, last, end);
                 if (p == nullptr)
                     break;
             }

@@ -365,4 +365,14 @@ struct prefix_searcher {
     void build();
 };
 
+// Several literals, one of which every match begins with (alternatives of literals).
+struct multi_prefix {
+    std::vector<prefix_searcher> literals;  // the leading literal of each alternative
+    // First position in [from, last] where one of the literals starts, or null.
+    const char* find(const char* from, const char* last, const char* end) const;
+};
+
+// Append the text of a literal node to ps; false when n is not one (or folds case differently).
+bool literal_text(const sub_expr* n, prefix_searcher& ps);
+
 }  // namespace regex

@@ -720,10 +720,11 @@ void Pattern::analyse(bool has_recursion)
         if (r->accepts_all && r->min <= 1 && r->max == INT32_MAX)
             try_every_start_ = false;
         r->leading = !has_recursion && r->max == INT32_MAX;
+        build_lead_suffix(r);
     }
     if (!try_every_start_)
         return;
-    if (build_prefix(first))
+    if (build_prefix(first) || build_prefixes(first))
         return;
     char_set starts;
     if (!top_->first_bytes(starts) && !starts.all()) {
@@ -731,39 +732,116 @@ void Pattern::analyse(bool has_recursion)
         for (unsigned c = 0; c < 256; ++c)
             first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
     }
+    width_range offset;
+    if (first != nullptr && !lead_suffix_)
+        find_required_byte(first, offset);
+}
+
+// Look along the chain for a literal byte that every match holds at an offset range
+// that stays bounded (entering groups with one alternative, and the first iteration of
+// a repeated group). `offset` holds the range at the chain's start and is advanced.
+bool Pattern::find_required_byte(const sub_expr* n, width_range& offset)
+{
+    for (; n != nullptr && !n->terminal() && offset.max < width_inf; n = n->next) {
+        if (auto* c = dynamic_cast<const char_node*>(n)) {
+            required_byte_ = c->ch;
+        } else if (auto* s = dynamic_cast<const string_node*>(n)) {
+            required_byte_ = static_cast<unsigned char>(s->text[0]);
+        } else if (auto* g = dynamic_cast<const match_group*>(n); g != nullptr && g->alt_count == 1) {
+            if (find_required_byte(g->alts[0], offset))
+                return true;
+            continue;
+        } else if (auto* q = dynamic_cast<const group_quantifier*>(n); q != nullptr && q->min >= 1 && q->body->alt_count == 1) {
+            width_range inside = offset;
+            if (find_required_byte(q->body->alts[0], inside))
+                return true;
+        }
+        if (required_byte_ >= 0) {
+            required_lo_ = static_cast<int>(offset.min);
+            required_hi_ = static_cast<int>(offset.max);
+            return true;
+        }
+        width_range w = n->width();
+        offset.min = width_add(offset.min, w.min);
+        offset.max = width_add(offset.max, w.max);
+    }
+    return false;
+}
+
+// The literal right after a leading repeat of a set, which the search scans for.
+void Pattern::build_lead_suffix(const repeat_node* r)
+{
+    if (r->accepts_all || r->next == nullptr)
+        return;
+    auto literal = std::make_unique<prefix_searcher>();
+    if (!literal_text(r->next, *literal))
+        return;
+    literal->build();
+    lead_suffix_ = std::move(literal);
+    lead_repeat_ = r;
 }
 
 // The literal characters every match begins with, when the pattern starts with some.
 bool Pattern::build_prefix(const sub_expr* first)
 {
     auto prefix = std::make_unique<prefix_searcher>();
-    bool started = false;
-    for (const sub_expr* n = first; n != nullptr && !n->terminal(); n = n->next) {
-        std::string part;
-        bool nocase = false;
-        if (auto* c = dynamic_cast<const char_node*>(n)) {
-            part.assign(1, static_cast<char>(c->ch));
-        } else if (auto* nc = dynamic_cast<const nocase_char_node*>(n)) {
-            part.assign(1, static_cast<char>(nc->lower));
-            nocase = true;
-        } else if (auto* s = dynamic_cast<const string_node*>(n)) {
-            part.assign(s->text, static_cast<size_t>(s->len));
-        } else if (auto* ns = dynamic_cast<const nocase_string_node*>(n)) {
-            part.assign(ns->lower, static_cast<size_t>(ns->len));
-            nocase = true;
-        } else {
+    for (const sub_expr* n = first; n != nullptr && !n->terminal(); n = n->next)
+        if (!literal_text(n, *prefix))
             break;
-        }
-        if (started && nocase != prefix->nocase)
-            break;
-        prefix->nocase = nocase;
-        prefix->text += part;
-        started = true;
-    }
-    if (!started)
+    if (prefix->text.empty())
         return false;
     prefix->build();
     prefix_ = std::move(prefix);
+    return true;
+}
+
+// When every alternative of group 0 (or of a group that starts its only alternative)
+// begins with a literal, the search scans for all of them at once.
+bool Pattern::build_prefixes(const sub_expr* first)
+{
+    const match_group* g = top_;
+    if (first != nullptr && first->kind == node_kind::group)
+        g = static_cast<const match_group*>(first);
+    if (g->alt_count < 2 || g->alt_count > 8)
+        return false;
+    auto set = std::make_unique<multi_prefix>();
+    for (int i = 0; i < g->alt_count; ++i) {
+        prefix_searcher ps;
+        for (const sub_expr* n = g->alts[i]; !n->terminal(); n = n->next)
+            if (!literal_text(n, ps))
+                break;
+        if (ps.text.empty())
+            return false;
+        ps.build();
+        set->literals.push_back(std::move(ps));
+    }
+    prefixes_ = std::move(set);
+    return true;
+}
+
+// Append the text of a literal node to the searcher's; false when n is no literal or its
+// case folding differs from the text gathered so far.
+bool literal_text(const sub_expr* n, prefix_searcher& ps)
+{
+    std::string part;
+    bool nocase = false;
+    if (auto* c = dynamic_cast<const char_node*>(n)) {
+        part.assign(1, static_cast<char>(c->ch));
+    } else if (auto* nc = dynamic_cast<const nocase_char_node*>(n)) {
+        part.assign(1, static_cast<char>(nc->lower));
+        nocase = true;
+    } else if (auto* str = dynamic_cast<const string_node*>(n)) {
+        part.assign(str->text, static_cast<size_t>(str->len));
+    } else if (auto* ns = dynamic_cast<const nocase_string_node*>(n)) {
+        part.assign(ns->lower, static_cast<size_t>(ns->len));
+        nocase = true;
+    } else {
+        return false;
+    }
+    if (!ps.text.empty() && nocase != ps.nocase)
+        return false;
+    ps.nocase = nocase;
+    ps.text += part;
     return true;
 }
 

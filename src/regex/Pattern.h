@@ -39,8 +39,11 @@ public:
 
 struct sub_expr;
 struct match_group;
+struct repeat_node;
+struct width_range;
 class arena_allocator;
 struct prefix_searcher;
+struct multi_prefix;
 struct match_state;
 
 // One piece of a parsed substitution text.
@@ -93,11 +96,16 @@ private:
     // Search once from `from` within [begin, end); forbid_empty_at bars an empty match there.
     bool search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
                 MatchResults& results) const;
-    const char* next_candidate(const char* pos, const char* last) const;
+    const char* next_candidate(const char* pos, const char* last, const char* end) const;
+    const char* lead_candidate(const char* pos, const char* last, const char* end) const;
     // Build the replacement of one match into out.
     void build_replacement(std::string& out, const MatchResults& results, const char* subject_end) const;
     void analyse(bool has_recursion);
     bool build_prefix(const sub_expr* first);
+    void build_lead_suffix(const repeat_node* r);
+    bool build_prefixes(const sub_expr* first);
+    bool find_required_byte(const sub_expr* chain, width_range& offset);
+    const char* required_candidate(const char* pos, const char* last, const char* end) const;
 
     std::unique_ptr<arena_allocator> arena_;         // owner of every node
     bool try_every_start_ = true;                    // false when a failure at the first position fails everywhere
@@ -110,6 +118,12 @@ private:
     std::vector<subst_piece> pieces_;                // the parsed substitution
     match_group* top_ = nullptr;                     // the group node of group 0
     std::unique_ptr<prefix_searcher> prefix_;        // literal every match begins with, if any
+    std::unique_ptr<multi_prefix> prefixes_;         // literals every match begins with one of, if any
+    std::unique_ptr<prefix_searcher> lead_suffix_;   // literal right after a leading repeat, if any
+    const repeat_node* lead_repeat_ = nullptr;       // that leading repeat
+    int required_byte_ = -1;                         // a byte every match holds at a bounded offset, or -1
+    int required_lo_ = 0;                            // fewest bytes between a match's start and it
+    int required_hi_ = 0;                            // most bytes between a match's start and it
     std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
     bool compiled_ = false;                          // compile() has completed
