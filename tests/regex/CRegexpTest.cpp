@@ -12,10 +12,12 @@
 
 namespace {
 
-// The spans of a list as "offset,length" strings, groups in brackets after their match.
-std::vector<std::string> Spans(const CWexList<MatchSpan>& list)
+using Strings = std::vector<std::string>;
+
+// The spans of a list as "offset,length", each group in brackets after its match.
+Strings Spans(const CWexList<MatchSpan>& list)
 {
-    std::vector<std::string> out;
+    Strings out;
     for (const auto* node = list.head; node != nullptr; node = node->next) {
         std::string span = std::to_string(node->element.offset) + "," + std::to_string(node->element.length);
         for (const auto* group = node->element.groups.head; group != nullptr; group = group->next) {
@@ -30,57 +32,29 @@ std::vector<std::string> Spans(const CWexList<MatchSpan>& list)
     return out;
 }
 
-std::vector<std::string> Texts(const CWexList<CDynString>& list)
+TEST(CRegexpCompile, FailuresLeaveAnEmptyFacadeThatAnswersMinusOne)
 {
-    std::vector<std::string> out;
-    for (const auto* node = list.head; node != nullptr; node = node->next)
-        out.emplace_back(node->element.View());
-    return out;
-}
-
-using Strings = std::vector<std::string>;
-
-TEST(CRegexpCompile, RefusesEmptyNullAndBadPatternsAndLeavesTheFacadeEmpty)
-{
-    CRegexp re("a", "g");
+    CRegexp re("(a)(b)?", "gi");
     ASSERT_TRUE(re.HasPattern());
-    EXPECT_FALSE(re.Compile("", "g"));
-    EXPECT_FALSE(re.HasPattern());
-    EXPECT_EQ(re.GetGroupCount(), -1);
-    EXPECT_FALSE(re.Compile(nullptr, ""));
-    EXPECT_FALSE(re.Compile("(a", ""));  // mismatched parenthesis must not throw either
-}
-
-TEST(CRegexpCompile, SyntaxErrorGivesFalseAndEveryOperationMinusOne)
-{
-    CRegexp re;
-    EXPECT_FALSE(re.Compile("a{2,1}", "g"));
-    EXPECT_TRUE(re.GetPatternText().IsEmpty());
-    EXPECT_TRUE(re.GetFlags().IsEmpty());
-    CWexList<MatchSpan> spans;
-    CWexList<CDynString> pieces;
-    std::string text = "aa";
-    CDynString dyn("aa");
-    EXPECT_EQ(re.FindAll("aa", &spans), -1);
-    EXPECT_EQ(re.Split("aa", &pieces, 0), -1);
-    EXPECT_EQ(re.Substitute(text, "b"), -1);
-    EXPECT_EQ(re.Replace(dyn, "b"), -1);
-    EXPECT_FALSE(re.SetSubstitution("b"));
-    EXPECT_EQ(spans.count + pieces.count, 0);
-}
-
-TEST(CRegexpCompile, KeepsPatternAndFlagsAndCountsGroupZero)
-{
-    CRegexp re;
-    ASSERT_TRUE(re.Compile("(a)(b)?", "gi"));
     EXPECT_EQ(re.GetGroupCount(), 3);
     EXPECT_STREQ(re.GetPatternText().GetText(), "(a)(b)?");
     EXPECT_STREQ(re.GetFlags().GetText(), "gi");
+    for (const char* bad : {"", "(a", "a{2,1}"}) {
+        EXPECT_FALSE(re.Compile(bad, "g")) << bad;
+        EXPECT_FALSE(re.HasPattern());
+        EXPECT_EQ(re.GetGroupCount(), -1);
+        EXPECT_TRUE(re.GetFlags().IsEmpty());
+    }
+    EXPECT_FALSE(re.Compile(nullptr, ""));
+    std::string text = "aa";
+    CDynString dyn("aa");
+    EXPECT_EQ(re.FindAll("aa"), -1);
+    EXPECT_EQ(re.Split("aa", nullptr, 0), -1);
+    EXPECT_EQ(re.Substitute(text, "b"), -1);
+    EXPECT_EQ(re.Replace(dyn, "b"), -1);
+    EXPECT_FALSE(re.SetSubstitution("b"));
     ASSERT_TRUE(re.Compile("abc", ""));
     EXPECT_EQ(re.GetGroupCount(), 1);
-    re.Clear();
-    EXPECT_FALSE(re.HasPattern());
-    EXPECT_EQ(re.FindAll("abc"), -1);
 }
 
 TEST(CRegexpCompile, FlagLettersMapToEngineFlags)
@@ -92,85 +66,56 @@ TEST(CRegexpCompile, FlagLettersMapToEngineFlags)
     EXPECT_EQ(CRegexp::EngineFlags("RS"), 0u);
     EXPECT_EQ(CRegexp::EngineFlags("IMGz- "), 0u);
     EXPECT_EQ(CRegexp::EngineFlags(nullptr), 0u);
-    CRegexp upper("abc", "I");
-    EXPECT_EQ(upper.FindAll("ABC"), 0);
+    EXPECT_EQ(CRegexp("abc", "I").FindAll("ABC"), 0);
 }
 
-TEST(CRegexpFindAll, FirstMatchOnlyWithoutGlobalEveryMatchWithIt)
+TEST(CRegexpFindAll, FirstMatchWithoutGlobalEveryMatchWithItEmptyOnesOneByOne)
 {
-    CWexList<MatchSpan> first;
-    CRegexp once("a", "");
+    CWexList<MatchSpan> first, all, empty;
+    CRegexp once("a", ""), global("a", "g"), star("x*", "g");
     EXPECT_EQ(once.FindAll("bab a", &first), 1);
     EXPECT_EQ(Spans(first), Strings({"1,1"}));
-    EXPECT_EQ(once.FindAll("bab a"), 1);
-
-    CWexList<MatchSpan> all;
-    CRegexp global("a", "g");
     EXPECT_EQ(global.FindAll("bab a", &all), 2);
     EXPECT_EQ(Spans(all), Strings({"1,1", "4,1"}));
     EXPECT_EQ(global.FindAll("bab a"), 2);
     EXPECT_EQ(global.FindAll("bbb"), 0);
     EXPECT_EQ(global.FindAll(static_cast<const char*>(nullptr)), -1);
+    EXPECT_EQ(star.FindAll("ab", &empty), 3);
+    EXPECT_EQ(Spans(empty), Strings({"0,0", "1,0", "2,0"}));
 }
 
-TEST(CRegexpFindAll, EmptyMatchesAreReportedOneByOneAndEnd)
+TEST(CRegexpFindAll, GroupsGoUnderTheirMatchWithTextsOnlyWhenAsked)
 {
-    CWexList<MatchSpan> spans;
-    CRegexp re("x*", "g");
-    EXPECT_EQ(re.FindAll("ab", &spans), 3);
-    EXPECT_EQ(Spans(spans), Strings({"0,0", "1,0", "2,0"}));
-}
+    CWexList<MatchSpan> spans, all, quirk, kept;
+    EXPECT_EQ(CRegexp("(a)|(b)(c)", "").FindAll("xbc", &spans), 1);
+    EXPECT_EQ(Spans(spans), Strings({"1,2[1,1][2,1]"}));  // unmatched group 1 is skipped
+    EXPECT_TRUE(spans.head->element.text.IsEmpty());
 
-TEST(CRegexpFindAll, GroupsGoUnderTheirMatchAndUnmatchedGroupsAreSkipped)
-{
-    CWexList<MatchSpan> spans;
-    CRegexp re("(a)|(b)(c)", "");
-    EXPECT_EQ(re.FindAll("xbc", &spans), 1);
-    EXPECT_EQ(Spans(spans), Strings({"1,2[1,1][2,1]"}));
-
-    CWexList<MatchSpan> all;
-    CRegexp every("(a)(b)", "gRS");
-    EXPECT_EQ(every.FindAll("abab", &all), 2);
+    EXPECT_EQ(CRegexp("(a)(b)", "gRS").FindAll("abab", &all), 2);
     EXPECT_EQ(Spans(all), Strings({"0,2[0,1][1,1]", "2,2[2,1][3,1]"}));
+    EXPECT_STREQ(all.tail->element.text.GetText(), "ab");
     EXPECT_STREQ(all.head->element.groups.tail->element.text.GetText(), "b");
 
-    // A group that matched the empty string counts as a further top-level match.
-    CWexList<MatchSpan> quirk;
-    CRegexp empty("(a)(x?)", "");
-    EXPECT_EQ(empty.FindAll("ab", &quirk), 2);
-    EXPECT_EQ(Spans(quirk), Strings({"0,1[0,1]", "1,0"}));
-}
-
-TEST(CRegexpFindAll, KeepsTextsOnlyWhenAsked)
-{
-    CWexList<MatchSpan> plain;
-    CRegexp noText("b+", "g");
-    ASSERT_EQ(noText.FindAll("abba", &plain), 1);
-    EXPECT_TRUE(plain.head->element.text.IsEmpty());
-
-    CWexList<MatchSpan> kept;
-    CRegexp withText("(b)+", "R");
-    ASSERT_EQ(withText.FindAll("abba", &kept), 1);
+    // "R" without "g" still keeps the match text, but not the group texts.
+    EXPECT_EQ(CRegexp("(b)+", "R").FindAll("abba", &kept), 1);
     EXPECT_STREQ(kept.head->element.text.GetText(), "bb");
-    ASSERT_EQ(kept.head->element.groups.count, 1);
     EXPECT_TRUE(kept.head->element.groups.head->element.text.IsEmpty());
+
+    // A group that matched the empty string counts as a further top-level match.
+    EXPECT_EQ(CRegexp("(a)(x?)", "").FindAll("ab", &quirk), 2);
+    EXPECT_EQ(Spans(quirk), Strings({"0,1[0,1]", "1,0"}));
 }
 
 TEST(CRegexpFindAll, RangeStartIsTheSubjectBeginAndOffsetsCountFromTheText)
 {
-    CWexList<MatchSpan> spans;
+    CWexList<MatchSpan> spans, anchored;
     CRegexp re("a", "g");
     EXPECT_EQ(re.FindAll("aaaaaaa", &spans, 2, 3), 3);
     EXPECT_EQ(Spans(spans), Strings({"2,1", "3,1", "4,1"}));
-
-    CWexList<MatchSpan> anchored;
-    CRegexp caret("^a", "");
-    EXPECT_EQ(caret.FindAll("aaa", &anchored, 1), 1);
+    EXPECT_EQ(CRegexp("^a", "").FindAll("aaa", &anchored, 1), 1);
     EXPECT_EQ(Spans(anchored), Strings({"1,1"}));
-    CRegexp boundary("\\ba", "");
-    EXPECT_EQ(boundary.FindAll("aaa", nullptr, 1), 1);
-    CRegexp behind("(?<=a)b", "");
-    EXPECT_EQ(behind.FindAll("ab", nullptr, 1), 0);
+    EXPECT_EQ(CRegexp("\\ba", "").FindAll("aaa", nullptr, 1), 1);
+    EXPECT_EQ(CRegexp("(?<=a)b", "").FindAll("ab", nullptr, 1), 0);
 
     EXPECT_EQ(re.FindAll("aaa", nullptr, 4), -1);
     EXPECT_EQ(re.FindAll("aaa", nullptr, -1), -1);
@@ -205,12 +150,9 @@ TEST(CRegexpFindAll, CopiedSpansOwnTheirGroups)
 
 TEST(CRegexpSubstitute, ReplacesFirstOrEveryMatchWithinTheRange)
 {
-    std::string once = "a-a-a";
-    CRegexp first("a", "");
-    EXPECT_EQ(first.Substitute(once, "[$0]"), 1);
+    std::string once = "a-a-a", all = "a-a-a-a", groups = "ab";
+    EXPECT_EQ(CRegexp("a", "").Substitute(once, "[$0]"), 1);
     EXPECT_EQ(once, "[a]-a-a");
-
-    std::string all = "a-a-a-a";
     CRegexp global("a", "g");
     EXPECT_EQ(global.Substitute(all, "bb", 2, 3), 2);
     EXPECT_EQ(all, "a-bb-bb-a");
@@ -218,10 +160,7 @@ TEST(CRegexpSubstitute, ReplacesFirstOrEveryMatchWithinTheRange)
     EXPECT_EQ(global.Substitute(all, "x", 10), -1);
     EXPECT_EQ(global.Substitute(all, nullptr), -1);
     EXPECT_EQ(all, "a-bb-bb-a");
-
-    std::string groups = "ab";
-    CRegexp two("(a)(b)", "");
-    EXPECT_EQ(two.Substitute(groups, "\\U$1\\E-$2"), 1);
+    EXPECT_EQ(CRegexp("(a)(b)", "").Substitute(groups, "\\U$1\\E-$2"), 1);
     EXPECT_EQ(groups, "A-b");
 }
 
@@ -229,19 +168,18 @@ TEST(CRegexpSubstitute, BadReplacementsThrowAndLeaveTheTextAlone)
 {
     CRegexp re("(a)(b)", "g");
     CDynString text("abab");
-    try {
-        re.Replace(text, "$3");
-        ADD_FAILURE() << "no exception";
-    } catch (const regex::bad_regexpr& error) {
-        EXPECT_STREQ(error.what(), "invalid backreference in substitution");
-    }
+    EXPECT_THROW(
+        {
+            try {
+                re.Replace(text, "$3");
+            } catch (const regex::bad_regexpr& error) {
+                EXPECT_STREQ(error.what(), "invalid backreference in substitution");
+                throw;
+            }
+        },
+        regex::bad_regexpr);
     EXPECT_STREQ(text.GetText(), "abab");
-    try {
-        re.SetSubstitution("x\\");
-        ADD_FAILURE() << "no exception";
-    } catch (const regex::bad_regexpr& error) {
-        EXPECT_STREQ(error.what(), "expecting escape sequence in substitution string");
-    }
+    EXPECT_THROW(re.SetSubstitution("x\\"), regex::bad_regexpr);
 }
 
 TEST(CRegexpSubstitute, ReplaceWritesBackOnlyAfterAReplacementAndKeepsNulBytes)
@@ -252,7 +190,6 @@ TEST(CRegexpSubstitute, ReplaceWritesBackOnlyAfterAReplacementAndKeepsNulBytes)
     EXPECT_EQ(re.Replace(binary, "\\n"), 2);
     EXPECT_EQ(binary.View(), std::string_view("a\0\n\0\n", 5));
     EXPECT_TRUE(binary.caseSensitive);
-
     CDynString none;
     EXPECT_EQ(re.Replace(none, "x"), 0);
     EXPECT_TRUE(none.IsNone());
@@ -260,15 +197,16 @@ TEST(CRegexpSubstitute, ReplaceWritesBackOnlyAfterAReplacementAndKeepsNulBytes)
 
 TEST(CRegexpSplit, CutsAtSeparatorsAndKeepsDuplicatePieces)
 {
-    CWexList<CDynString> words;
-    CRegexp lines("[\t\r\n]+", "g");
-    EXPECT_EQ(lines.Split("one\r\ntwo\tthree", &words, 0), 3);
-    EXPECT_EQ(Texts(words), Strings({"one", "two", "three"}));
-
-    CWexList<CDynString> parts;
+    CWexList<CDynString> words, parts;
+    EXPECT_EQ(CRegexp("[\t\r\n]+", "g").Split("one\r\ntwo\tthree", &words, 0), 3);
     CRegexp slashes("[\\/\\\\]+", "g");
     EXPECT_EQ(slashes.Split("a/b\\\\a//", &parts, 0), 3);
-    EXPECT_EQ(Texts(parts), Strings({"a", "b", "a"}));
+    Strings texts;
+    for (const auto* node = words.head; node != nullptr; node = node->next)
+        texts.emplace_back(node->element.View());
+    for (const auto* node = parts.head; node != nullptr; node = node->next)
+        texts.emplace_back(node->element.View());
+    EXPECT_EQ(texts, Strings({"one", "two", "three", "a", "b", "a"}));
     EXPECT_EQ(slashes.Split("x/y/z", nullptr, 0, 2), 2);
     EXPECT_EQ(slashes.Split(static_cast<const char*>(nullptr), nullptr, 0), -1);
 }
