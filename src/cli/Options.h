@@ -1,0 +1,32 @@
+/*
+ * The command line of qmend: options into a JobSettings and the answers' policy, then the
+ * pattern and the paths. Parsed with getopt_long; a bad option, a missing operand or a bad
+ * number is a usage error with a message.
+ */
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "run/JobSettings.h"
+
+struct CliOptions {
+    // The job as the options set it (case-sensitive unless -i).
+    JobSettings job;
+    // "Process all !": take every occurrence without asking.
+    bool all = false;
+    // Answer Yes to the questions asked before the run.
+    bool yes = false;
+    // The paths to work on, as given.
+    std::vector<std::string> paths;
+    // --help or --version was asked for.
+    bool help = false;
+    bool version = false;
+    // Why the command line is unusable; empty when it is fine.
+    std::string error;
+};
+
+// Parses argv (argc entries).
+CliOptions ParseOptions(int argc, char** argv);
+// The --help text.
+std::string UsageText();

@@ -1,0 +1,98 @@
+/*
+ * Terminal: the run's seams for qmend. Questions and notices go to standard error and a
+ * question's answer is one line of standard input (or Yes by --yes); each occurrence is
+ * shown on standard error with its path, line and the text around it, and the answer line
+ * is read when the run pumps its messages while it waits, then handed to the Start page's
+ * button handlers exactly as clicks would be. The report list's new lines go to standard
+ * output. What the terminal has no use for (clipboard, choosers, the go button's blinking)
+ * does nothing.
+ */
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "base/Desktop.h"
+#include "base/LineList.h"
+#include "base/Progress.h"
+#include "run/StartView.h"
+
+class SearchRun;
+
+class Terminal : public Desktop, public StartView, public Progress {
+public:
+    // in: answers; out: the report; err: everything shown to the user. yes answers the
+    // questions before the run.
+    Terminal(std::FILE* in, std::FILE* out, std::FILE* err, bool yes);
+
+    // The run whose buttons the answers press.
+    void Attach(SearchRun* run) { run_ = run; }
+    // Prints the report list's appended lines to out from now on.
+    void Follow(LineList& report);
+    // Whether a notice (always an error for qmend) was shown.
+    bool ShowedNotice() const { return showedNotice_; }
+    // "Process all !" is ticked: occurrences are no longer shown.
+    void SetProcessAll(bool on) { processAll_ = on; }
+
+    void Notice(const std::string& text, const std::string& caption = kAppCaption) override;
+    bool AskYesNo(const std::string& text, const std::string& caption = kAppCaption) override;
+    DesktopAnswer AskYesNoCancel(const std::string& text, const std::string& caption = kAppCaption) override;
+    void PumpMessages() override {}
+    void PumpOneMessage() override;
+    void Beep(int, int) override {}
+    bool SetClipboardText(const char*) override { return false; }
+    std::string GetClipboardText() override { return {}; }
+    bool OpenWithDefaultHandler(const std::string&) override { return false; }
+    bool SetTopmost(bool) override { return false; }
+    std::optional<std::string> ChooseSaveFile(const FileChooserRequest&) override { return std::nullopt; }
+    std::vector<std::string> ChooseOpenFiles(const FileChooserRequest&) override { return {}; }
+    FolderBrowseResult BrowseForFolder(const std::string&, const std::string&, int, int) override { return {}; }
+
+    void ShowTotalFound(std::int32_t) override {}
+    void ShowProcessAll(bool) override {}
+    void ShowCurrentTarget(const std::string&) override {}
+    void ShowOccurrence(const OccurrenceBox& box, const OccurrenceDetails& details) override;
+    void ShowBoxText(const std::string&) override {}
+    std::string GoLabel() const override { return goLabel_; }
+    void SetGoLabel(const std::string& label) override { goLabel_ = label; }
+
+    void SetRange(int, int) override {}
+    void SetStep(int) override {}
+    void SetPosition(int) override {}
+    void StepIt() override {}
+
+private:
+    // Reads one line of input; false at its end.
+    bool ReadLine(std::string& line);
+    // Asks a question; Yes only for "y" or "yes" (or --yes).
+    bool Ask(const std::string& text);
+    // Prints the answer prompt for an occurrence.
+    void Prompt();
+    // Hands an answer line to the run; false when it is not an answer.
+    bool Dispatch(const std::string& line);
+
+    // Where answers come from.
+    std::FILE* in_;
+    // Where the report goes.
+    std::FILE* out_;
+    // Where occurrences, questions and notices go.
+    std::FILE* err_;
+    // Whether the questions before the run are answered Yes.
+    bool yes_;
+    // Whether err_ is a terminal (the occurrence is then highlighted).
+    bool highlight_;
+    // Whether in_ is a terminal (which echoes the answers itself).
+    bool inIsTerminal_;
+    // The run the answers go to.
+    SearchRun* run_ = nullptr;
+    // An occurrence is shown and its answer not yet read.
+    bool awaitingAnswer_ = false;
+    // Whether the shown occurrence would be replaced (the go answer's wording).
+    bool replaceMode_ = false;
+    // Occurrences are taken without showing them.
+    bool processAll_ = false;
+    // A notice was shown.
+    bool showedNotice_ = false;
+    // The go button's label.
+    std::string goLabel_ = "Search/Replace!";
+};

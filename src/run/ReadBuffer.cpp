@@ -1,0 +1,90 @@
+/*
+ * ReadBuffer: chunked reading with a carried tail. Instead of seeking back by the carry and
+ * reading it from the file again, the carried bytes are moved to the front of the buffer and
+ * only the rest of the chunk is read; the chunks are the same bytes either way.
+ */
+#include "run/ReadBuffer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "run/JobSettings.h"
+
+bool ReadBuffer::Allocate(std::uint32_t bufferSize, std::uint32_t overlap)
+{
+    Free();
+    if (!BufferSettingsValid(bufferSize, overlap)) return false;
+    bytes_.reset(new (std::nothrow) char[std::size_t{bufferSize} + 1]);
+    if (!bytes_) return false;
+    bufferSize_ = bufferSize;
+    overlap_ = overlap;
+    StartFile();
+    return true;
+}
+
+void ReadBuffer::Free()
+{
+    bytes_.reset();
+    bufferSize_ = overlap_ = 0;
+    StartFile();
+}
+
+void ReadBuffer::StartFile()
+{
+    size_ = carry_ = position = searchFrom = 0;
+    linesBefore_ = 0;
+    if (bytes_) bytes_[0] = '\0';
+}
+
+namespace {
+
+// Whether the descriptor's offset has reached the end of its (regular) file.
+bool AtEndOfFile(int descriptor)
+{
+    struct stat st {};
+    if (fstat(descriptor, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const off_t offset = lseek(descriptor, 0, SEEK_CUR);
+    return offset >= 0 && offset >= st.st_size;
+}
+
+}  // namespace
+
+ReadBuffer::Fill ReadBuffer::ReadChunk(int descriptor, const ChunkReader& reader)
+{
+    std::memmove(bytes_.get(), bytes_.get() + (size_ - carry_), carry_);
+    size_ = carry_;
+    carry_ = position = searchFrom = 0;
+    Fill outcome = Fill::More;
+    if (descriptor < 0) outcome = Fill::Last;
+    while (outcome == Fill::More && size_ < bufferSize_) {
+        const ssize_t got = reader(descriptor, bytes_.get() + size_, bufferSize_ - size_);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) outcome = Fill::Error;
+        else if (got == 0) outcome = Fill::Last;
+        else size_ += static_cast<std::size_t>(got);
+    }
+    if (outcome == Fill::More && AtEndOfFile(descriptor)) outcome = Fill::Last;
+    bytes_[size_] = '\0';
+    return outcome;
+}
+
+std::string_view ReadBuffer::FinishChunk(bool atFileEnd)
+{
+    carry_ = atFileEnd ? 0 : std::min(overlap_, size_ - position);
+    const std::size_t handedOnEnd = size_ - carry_;
+    linesBefore_ += static_cast<std::uint64_t>(std::count(bytes_.get(), bytes_.get() + handedOnEnd, '\n'));
+    const std::size_t from = position;
+    position = handedOnEnd;
+    return {bytes_.get() + from, handedOnEnd - from};
+}
+
+std::uint64_t ReadBuffer::LineOf(std::size_t i) const
+{
+    const std::size_t end = std::min(i, size_);
+    return linesBefore_ + static_cast<std::uint64_t>(std::count(bytes_.get(), bytes_.get() + end, '\n')) + 1;
+}

@@ -1,0 +1,77 @@
+/*
+ * ReadBuffer: the chunk of a file a content scan works on. A file is read in chunks of the
+ * buffer size; the unconsumed tail of a chunk (at most the overlap) is moved to the front and
+ * read again as the start of the next chunk, so an occurrence that begins near a chunk's end
+ * is found whole in the next one, and exactly once because a handled occurrence is always
+ * consumed. Chunk bytes are handled with explicit lengths: NUL bytes are data like any other.
+ *
+ * The three cursors are where bytes get lost or doubled, so each states its invariant:
+ * bytes before `position` have been handed on (to the rewritten text), `searchFrom` is where
+ * the next search starts, and the carry is what the next chunk starts with.
+ */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include <sys/types.h>
+
+// Reads up to n bytes from a descriptor into a buffer, as read(2) does.
+using ChunkReader = std::function<ssize_t(int descriptor, char* buffer, std::size_t n)>;
+
+class ReadBuffer {
+public:
+    // How reading a chunk ended.
+    enum class Fill {
+        More,   // the chunk is full and the file goes on
+        Last,   // the chunk holds the file's last bytes (possibly none)
+        Error,  // the file could not be read
+    };
+
+    // Makes room for chunks of bufferSize bytes that carry at most overlap bytes; false when
+    // the sizes break 0 < overlap < bufferSize <= 1 GiB or the memory is not there.
+    bool Allocate(std::uint32_t bufferSize, std::uint32_t overlap);
+    // Gives the memory back.
+    void Free();
+    bool IsAllocated() const { return bytes_ != nullptr; }
+
+    // Starts a new file: nothing carried, no line counted.
+    void StartFile();
+    // Moves the carried tail to the front and fills the chunk from descriptor (-1: a file
+    // that could not be opened, which has no bytes). Resets position and searchFrom.
+    Fill ReadChunk(int descriptor, const ChunkReader& reader);
+    // Ends the chunk: at the file's end nothing is carried, otherwise the unconsumed bytes,
+    // at most the overlap, are kept for the next chunk. Returns the consumed-but-not-handed-on
+    // bytes [position, size - carry) that will not be read again.
+    std::string_view FinishChunk(bool atFileEnd);
+
+    // The current chunk; Chunk().data()[Chunk().size()] is a NUL byte.
+    std::string_view Chunk() const { return {bytes_.get(), size_}; }
+    std::size_t Size() const { return size_; }
+    // The 1-based line number of chunk index i in the whole file.
+    std::uint64_t LineOf(std::size_t i) const;
+
+    // Bytes [0, position) of the chunk have been handed on; position <= searchFrom <= Size().
+    std::size_t position = 0;
+    // Where the next search of the chunk starts; it passes position only by stepping over
+    // an empty match, and those stepped-over bytes are still handed on later.
+    std::size_t searchFrom = 0;
+
+private:
+    // bufferSize_ + 1 bytes: the chunk and a NUL after it.
+    std::unique_ptr<char[]> bytes_;
+    // The chunk size; size_ <= bufferSize_.
+    std::size_t bufferSize_ = 0;
+    // The most a chunk carries into the next; overlap_ < bufferSize_.
+    std::size_t overlap_ = 0;
+    // Bytes of the current chunk, the carried ones included.
+    std::size_t size_ = 0;
+    // Bytes at the end of the chunk that start the next one; carry_ <= overlap_ and
+    // carry_ <= size_ - position.
+    std::size_t carry_ = 0;
+    // Line feeds in the file before the current chunk.
+    std::uint64_t linesBefore_ = 0;
+};

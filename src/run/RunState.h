@@ -1,0 +1,58 @@
+/*
+ * RunState: where the one run in progress stands. The Start page holds it for the program's
+ * lifetime; its buttons change running, answer, processAll and fileState while the run
+ * waits, and the run reads them again after every call that pumps messages.
+ */
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/CDynString.h"
+#include "base/CWexList.h"
+#include "base/FileHandle.h"
+#include "regex/CRegexp.h"
+#include "regex/MatchSpan.h"
+#include "run/ReadBuffer.h"
+#include "run/ReportFile.h"
+
+// What the user answered to the shown occurrence.
+inline constexpr int kAnswerNone = 0;
+inline constexpr int kAnswerGo = 1;
+inline constexpr int kAnswerSkip = 2;
+
+// How far the current target is.
+inline constexpr int kFileReading = 0;
+inline constexpr int kFileEnd = 1;
+inline constexpr int kFileAbandoned = 2;
+
+struct RunState {
+    // A run is in progress; cleared by "Cancel! (skip all)" and at the end.
+    bool running = false;
+    // The answer to the shown occurrence: kAnswerNone, kAnswerGo or kAnswerSkip.
+    int answer = kAnswerNone;
+    // "Process all !" is ticked: further occurrences are taken without asking.
+    int processAll = 0;
+    // kFileReading, kFileEnd, or kFileAbandoned (skip file, cancel, read error).
+    int fileState = kFileReading;
+    // Occurrences found in this run.
+    std::int32_t totalFound = 0;
+    // The chunk of the file being searched, allocated for the duration of a run.
+    ReadBuffer readBuffer;
+    // The rewritten text of the current chunk (or name) not yet written.
+    std::string output;
+    // The match list FindAll fills.
+    CWexList<MatchSpan> matches;
+    // The job's pattern, compiled once per run.
+    CRegexp regex;
+    // The distinct texts found in this run (collected while a report file is written).
+    DistinctResults allResults;
+    // The report file while a run writes it.
+    FileHandle reportFile;
+    // Full path of the archiver.
+    CDynString archiverPath;
+    // Targets whose rewrite or rename was refused in this run.
+    int failedTargets = 0;
+
+    RunState() { matches.unique = false; }
+};

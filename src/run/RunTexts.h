@@ -1,0 +1,45 @@
+/*
+ * The texts a run shows: its messages and questions (all captioned "Quillmend"), the report
+ * list lines, and the labels of the Start page's go button. Spelled exactly as the program
+ * has always spelled them; front ends that answer questions themselves compare against these.
+ */
+#pragma once
+
+namespace runtext {
+
+inline constexpr const char* kNothingChecked =
+    "Attention! No checkbox checked at WHAT page!\r\n                   Nothing to search for.";
+inline constexpr const char* kNoPhrase = "No phrase choosen.";
+inline constexpr const char* kNoFile = "No file choosen.";
+inline constexpr const char* kRegexpError = "Regexp error!";
+inline constexpr const char* kChangeWarning =
+    "Warning! You are about changing file/dir names and/or file contents.\nSure?";
+inline constexpr const char* kBackupQuestion =
+    "It's recommended to make a backup archive \nfrom the files/dirs before replacing.\nDo it?";
+// The archiver question names the archiver's file: "Cannot archive because " + name + kArchiverMissingTail.
+inline constexpr const char* kArchiverMissingHead = "Cannot archive because ";
+inline constexpr const char* kArchiverMissingTail =
+    " is\nmissing from the program's dir.\nStart replacing without archiving?";
+inline constexpr const char* kTempDirMissing =
+    "Cannot archive because temp dir set in 'Config' is missing.\nStart replacing without archiving?";
+inline constexpr const char* kStartQuestion = "Start search/replace?";
+inline constexpr const char* kInitializationError = "Initialization error!";
+
+inline constexpr const char* kReportHeader =
+    "------------------------------------------------------------------   Report   "
+    "------------------------------------------------------------------";
+inline constexpr const char* kProcessStarted = "Process started...";
+inline constexpr const char* kFileWriteError = "file write error";
+inline constexpr const char* kRenameError = "renamimg error";
+inline constexpr const char* kFoundInContent = "found in content:";
+inline constexpr const char* kFoundInName = "found in name:";
+inline constexpr const char* kTotalFound = "Total found:";
+inline constexpr const char* kDone = "Done.";
+inline constexpr const char* kError = "Error!";
+inline constexpr const char* kProcessDone = "Process done, see report.";
+
+inline constexpr const char* kGoIdle = "Search/Replace!";
+inline constexpr const char* kGoReplace = "replace it";
+inline constexpr const char* kGoContinue = "continue search";
+
+}  // namespace runtext

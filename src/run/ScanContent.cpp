@@ -1,0 +1,95 @@
+/*
+ * ScanContent: one file's content, chunk by chunk. Each chunk is searched from where the
+ * last occurrence ended; every occurrence is shown and answered, and in replace mode the
+ * chunk's rewritten text (unmatched bytes, kept occurrences, replacements) goes to a
+ * ReplacementFile that takes the target's place only when the whole file went through.
+ * Skipping the file, cancelling, a read error or a failed write leave the target as it was.
+ */
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "base/Paths.h"
+#include "run/RunTexts.h"
+#include "run/SearchRun.h"
+
+// The time the writability probe may take before a file is replaced.
+static constexpr int kReplaceProbeMs = 200;
+
+int SearchRun::ScanContent(const std::string& path)
+{
+    const bool searchOnly = job_.searchOnly;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ReplacementFile rewrite;
+    const bool created = searchOnly || fd == -1 || rewrite.Create(path);
+    int count = 0;
+    int replaced = 0;
+    bool readFailed = false;
+    state_.fileState = kFileReading;
+    ReadBuffer& buffer = state_.readBuffer;
+    buffer.StartFile();
+    while (state_.running) {
+        const ReadBuffer::Fill fill = buffer.ReadChunk(fd, reader_);
+        if (fill == ReadBuffer::Fill::Error) {
+            readFailed = true;
+            state_.fileState = kFileAbandoned;
+            break;
+        }
+        state_.output.clear();
+        count += SearchChunk(path, replaced);
+        const bool atEnd = fill == ReadBuffer::Fill::Last;
+        const std::string_view rest = buffer.FinishChunk(atEnd);
+        if (atEnd && state_.fileState == kFileReading) state_.fileState = kFileEnd;
+        if (!searchOnly && state_.fileState != kFileAbandoned) {
+            rewrite.Write(state_.output);
+            rewrite.Write(rest);
+        }
+        if (state_.fileState != kFileReading) break;
+    }
+    if (fd != -1) close(fd);
+    if (readFailed) ReportFailure(runtext::kFileWriteError);
+    else if (!searchOnly) FinishRewrite(rewrite, path, created, count, replaced);
+    return count;
+}
+
+int SearchRun::SearchChunk(const std::string& path, int& replaced)
+{
+    ReadBuffer& buffer = state_.readBuffer;
+    const std::string_view chunk = buffer.Chunk();
+    int found = 0;
+    while (state_.fileState == kFileReading && state_.running) {
+        state_.matches.t_DeleteList();
+        if (state_.regex.FindAll(chunk, &state_.matches, static_cast<int>(buffer.searchFrom), -1) <= 0) break;
+        const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset);
+        const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
+        if (length == 0) {
+            // An empty match is no occurrence: step over it; the byte stays unconsumed.
+            buffer.searchFrom = start + 1;
+            if (buffer.searchFrom >= chunk.size()) break;
+            continue;
+        }
+        ++found;
+        const std::string_view matched = chunk.substr(start, length);
+        NoteFound(matched);
+        std::string replacement;
+        if (!job_.searchOnly) replacement = ReplacementFor(chunk, buffer.searchFrom, start, length);
+        ShowContentOccurrence(path, start, length, job_.searchOnly ? nullptr : &replacement);
+        if (!job_.searchOnly && state_.running && state_.fileState != kFileAbandoned) {
+            state_.output.append(chunk.substr(buffer.position, start - buffer.position));
+            ApplyAnswer(matched, replacement, replaced);
+        }
+        if (!state_.processAll) state_.answer = kAnswerNone;
+        buffer.position = buffer.searchFrom = start + length;
+    }
+    return found;
+}
+
+void SearchRun::FinishRewrite(ReplacementFile& file, const std::string& path, bool created, int count,
+                              int replaced)
+{
+    if (count == 0 || replaced == 0 || state_.fileState != kFileEnd) return file.Discard();
+    FileHandle probe;
+    if (!created || !probe.WaitReplaceable(seams_.desktop, true, kReplaceProbeMs, path.c_str()) || !file.Commit()) {
+        file.Discard();
+        ReportFailure(runtext::kFileWriteError);
+    }
+}

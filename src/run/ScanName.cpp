@@ -1,0 +1,94 @@
+/*
+ * ScanName: the last component of a target's path, searched and (unless search-only)
+ * renamed with the confirmed replacements applied. A rename never replaces an existing name;
+ * a refused one leaves the target as it was and reports "renamimg error". A directory's
+ * rename carries the later targets below it along, so they are still processed.
+ */
+#include <algorithm>
+
+#include "base/FileHandle.h"
+#include "base/Paths.h"
+#include "run/RunTexts.h"
+#include "run/SearchRun.h"
+
+// The time the writability probe may take before a target is renamed.
+static constexpr int kRenameProbeMs = 300;
+
+namespace {
+
+// directory joined with name by one "/".
+std::string JoinPath(const std::string& directory, const std::string& name)
+{
+    if (directory.empty()) return name;
+    if (directory.back() == '/') return directory + name;
+    return directory + "/" + name;
+}
+
+}  // namespace
+
+int SearchRun::ScanName(const std::string& path, std::size_t index)
+{
+    const PathParts parts = CutPath(path.c_str());
+    const std::string& subject = parts.name;
+    state_.output.clear();
+    state_.fileState = kFileReading;
+    std::size_t position = 0;
+    std::size_t searchFrom = 0;
+    int count = 0;
+    int replaced = 0;
+    while (state_.running && searchFrom < subject.size()) {
+        state_.matches.t_DeleteList();
+        if (state_.regex.FindAll(std::string_view(subject), &state_.matches, static_cast<int>(searchFrom), -1) <= 0) break;
+        const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset);
+        const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
+        if (length == 0) {
+            searchFrom = start + 1;
+            continue;
+        }
+        ++count;
+        const std::string_view matched = std::string_view(subject).substr(start, length);
+        NoteFound(matched);
+        std::string replacement;
+        if (!job_.searchOnly) replacement = ReplacementFor(subject, searchFrom, start, length);
+        ShowNameOccurrence(path, subject, position, start, length, job_.searchOnly ? nullptr : &replacement);
+        if (!job_.searchOnly && state_.running && state_.fileState != kFileAbandoned) {
+            state_.output.append(subject, position, start - position);
+            ApplyAnswer(matched, replacement, replaced);
+        }
+        if (!state_.processAll) state_.answer = kAnswerNone;
+        position = searchFrom = start + length;
+        if (state_.fileState != kFileReading) break;
+    }
+    if (job_.searchOnly) return count;
+    state_.output.append(subject, std::min(position, subject.size()));
+    if (state_.fileState != kFileReading || replaced == 0) return count;
+    RenameTarget(parts.directory, subject, state_.output, index);
+    return count;
+}
+
+void SearchRun::RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
+                             std::size_t index)
+{
+    const auto slash = newName.find_last_of('/');
+    if (slash != std::string::npos) newName.erase(0, slash + 1);
+    if (newName == oldName) return;
+    const std::string oldPath = JoinPath(directory, oldName);
+    const std::string newPath = JoinPath(directory, newName);
+    const int kind = GetPathKind(oldPath.c_str());
+    FileHandle probe;
+    const bool renamed = !newName.empty() && newName != "." && newName != ".." && kind != kPathNothing &&
+                         probe.WaitReplaceable(seams_.desktop, true, kRenameProbeMs, oldPath.c_str()) &&
+                         RenameNoReplace(oldPath.c_str(), newPath.c_str());
+    if (!renamed) return ReportFailure(runtext::kRenameError);
+    if (kind == kPathDirectory) MoveLaterTargets(oldPath, newPath, index);
+}
+
+void SearchRun::MoveLaterTargets(const std::string& oldPath, const std::string& newPath, std::size_t index)
+{
+    LineList& lines = seams_.targets.lines;
+    const std::string oldPrefix = oldPath + "/";
+    for (std::size_t j = index + 1; j < lines.Count(); ++j) {
+        const std::string& line = lines.Line(j);
+        if (line.compare(0, oldPrefix.size(), oldPrefix) == 0) lines.SetLine(j, newPath + line.substr(oldPath.size()));
+    }
+}

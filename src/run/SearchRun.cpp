@@ -1,0 +1,201 @@
+/*
+ * SearchRun: the start of a run (its checks and questions, in a fixed order), the run
+ * driver over the target list, the Start page's button handlers and the report list.
+ */
+#include "run/SearchRun.h"
+
+#include <unistd.h>
+
+#include "base/Paths.h"
+#include "regex/Pattern.h"
+#include "run/RunTexts.h"
+
+SearchRun::SearchRun(const JobSettings& job, const Seams& seams)
+    : job_(job), seams_(seams), reader_([](int fd, char* buffer, std::size_t n) { return read(fd, buffer, n); })
+{
+}
+
+void SearchRun::OnGoButton()
+{
+    if (state_.running) state_.answer = kAnswerGo;
+    else StartRun();
+}
+
+void SearchRun::OnSkipWord()
+{
+    if (state_.running) state_.answer = kAnswerSkip;
+}
+
+void SearchRun::OnSkipFile()
+{
+    if (!state_.running) return;
+    state_.answer = kAnswerSkip;
+    state_.fileState = kFileAbandoned;
+}
+
+void SearchRun::OnCancel()
+{
+    if (!state_.running) return;
+    state_.running = false;
+    state_.answer = kAnswerSkip;
+    state_.fileState = kFileAbandoned;
+}
+
+void SearchRun::OnProcessAll(bool ticked) { state_.processAll = ticked ? 1 : 0; }
+
+namespace {
+
+// Whether the pattern compiles without flags with at least the whole-match group and, for
+// a replacing job, the replacement is a valid substitution.
+bool PatternUsable(const JobSettings& job)
+{
+    CRegexp probe;
+    if (!probe.Compile(job.pattern.c_str(), "") || probe.GetGroupCount() < 1) return false;
+    if (job.searchOnly) return true;
+    try {
+        return probe.SetSubstitution(job.replacement.c_str());
+    } catch (const regex::bad_regexpr&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+void SearchRun::StartRun()
+{
+    Desktop& desktop = seams_.desktop;
+    if (state_.running) {
+        state_.answer = kAnswerGo;
+        return;
+    }
+    if (!job_.inContent && !job_.inFileNames && !job_.inDirNames) return desktop.Notice(runtext::kNothingChecked);
+    if (job_.pattern.empty()) return desktop.Notice(runtext::kNoPhrase);
+    if (seams_.targets.lines.Count() == 0) return desktop.Notice(runtext::kNoFile);
+    if (!PatternUsable(job_)) return desktop.Notice(runtext::kRegexpError);
+    if (!job_.searchOnly && !desktop.AskYesNo(runtext::kChangeWarning)) return;
+    if (!job_.searchOnly && !OfferBackup()) return;
+    if (!desktop.AskYesNo(runtext::kStartQuestion)) return;
+    seams_.targets.NormalizeTargets();
+    RunJob();
+}
+
+bool SearchRun::OfferBackup()
+{
+    Desktop& desktop = seams_.desktop;
+    if (!desktop.AskYesNo(runtext::kBackupQuestion)) return true;
+    bool archive = true;
+    if (GetPathKind(state_.archiverPath.GetText()) != kPathFile) {
+        const std::string name = state_.archiverPath.IsEmpty() ? kArchiverName : CutPath(state_.archiverPath.GetText()).name;
+        if (!desktop.AskYesNo(runtext::kArchiverMissingHead + name + runtext::kArchiverMissingTail)) return false;
+        archive = false;
+    }
+    if (GetPathKind(job_.tempDir.c_str()) != kPathDirectory) return desktop.AskYesNo(runtext::kTempDirMissing);
+    if (!archive) return true;
+    const auto archivePath = ChooseArchive(seams_.chooser, desktop, CDynString(job_.archiveDir.c_str()));
+    if (!archivePath) return true;
+    const BackupSettings settings{CDynString(job_.tempDir.c_str()), state_.archiverPath};
+    return MakeBackupArchive(desktop, &seams_.progress, seams_.targets, settings, CDynString(archivePath->c_str()));
+}
+
+bool SearchRun::RunJob()
+{
+    state_.running = true;
+    state_.answer = kAnswerNone;
+    state_.processAll = 0;
+    state_.fileState = kFileReading;
+    state_.totalFound = 0;
+    state_.failedTargets = 0;
+    PushValues();
+    const std::size_t count = seams_.targets.lines.Count();
+    seams_.progress.SetRange(0, static_cast<int>(count));
+    seams_.progress.SetStep(1);
+    seams_.progress.SetPosition(0);
+    seams_.report.Clear();
+    Report(runtext::kReportHeader);
+    Report(runtext::kProcessStarted);
+    const bool allocated = state_.readBuffer.Allocate(job_.bufferSize, job_.overlap);
+    const bool compiled = state_.regex.Compile(job_.pattern.c_str(), RunFlagString(job_).c_str());
+    if (!allocated || !compiled) {
+        FailInitialization();
+        return true;
+    }
+    if (job_.reportToFile) OpenReportFile(state_.reportFile, job_.reportFilePath);
+    for (std::size_t i = 0; state_.running && i < count; ++i) RunTarget(i);
+    state_.readBuffer.Free();
+    state_.regex.Clear();
+    seams_.progress.SetPosition(static_cast<int>(count));
+    state_.running = false;
+    state_.processAll = 0;
+    PushValues();
+    seams_.view.ShowBoxText(runtext::kProcessDone);
+    Report(runtext::kTotalFound + std::to_string(state_.totalFound));
+    Report(runtext::kDone);
+    if (job_.reportToFile) WriteReportClosing(state_.reportFile, state_.allResults);
+    state_.reportFile.Close();
+    state_.allResults.Clear();
+    return true;
+}
+
+void SearchRun::FailInitialization()
+{
+    state_.readBuffer.Free();
+    state_.regex.Clear();
+    seams_.desktop.Notice(runtext::kInitializationError);
+    state_.running = false;
+    state_.processAll = 0;
+    PushValues();
+    seams_.view.ShowBoxText(runtext::kProcessDone);
+    Report(runtext::kError);
+    Report(runtext::kDone);
+}
+
+void SearchRun::RunTarget(std::size_t i)
+{
+    const LineList& lines = seams_.targets.lines;
+    const std::string path = i < lines.Count() ? lines.Line(i) : std::string();
+    seams_.view.ShowCurrentTarget(path);
+    const int kind = GetPathKind(path.c_str());
+    state_.output.clear();
+    if (job_.inContent && kind == kPathFile) {
+        const int n = ScanContent(path);
+        if (n > 0) {
+            Report(path);
+            Report(runtext::kFoundInContent + std::to_string(n));
+            if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInContent, n);
+        }
+    }
+    if ((job_.inFileNames && kind == kPathFile) || (job_.inDirNames && kind == kPathDirectory)) {
+        const int n = ScanName(path, i);
+        if (n > 0) {
+            Report(path);
+            Report(runtext::kFoundInName + std::to_string(n));
+            if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInName, n);
+        }
+    }
+    seams_.progress.StepIt();
+}
+
+void SearchRun::NoteFound(std::string_view text)
+{
+    ++state_.totalFound;
+    seams_.view.ShowTotalFound(state_.totalFound);
+    if (!job_.reportToFile || !state_.reportFile.IsOpen()) return;
+    std::string line(text);
+    line += "\r\n";
+    WriteReportText(state_.reportFile, line);
+    state_.allResults.Add(text);
+}
+
+void SearchRun::Report(const std::string& line) { seams_.report.Append(line); }
+
+void SearchRun::ReportFailure(const char* line)
+{
+    ++state_.failedTargets;
+    Report(line);
+}
+
+void SearchRun::PushValues()
+{
+    seams_.view.ShowProcessAll(state_.processAll != 0);
+    seams_.view.ShowTotalFound(state_.totalFound);
+}

@@ -1,0 +1,131 @@
+/*
+ * SearchRun: the search/replace run behind the Start page. StartRun checks the job and asks
+ * before anything is changed; RunJob walks the target list in order, has each file's
+ * content scanned (ScanContent) and each target's name scanned (ScanName), and writes the
+ * report. Every occurrence is shown and, unless "Process all !" is ticked, waits for the
+ * user's answer, which arrives through the page's button handlers while WaitForAnswer pumps
+ * the desktop's messages.
+ *
+ * The run reaches the window system only through its seams: the Desktop (message boxes and
+ * pumps), the Progress bar, the StartView (the page's boxes and go button) and the report
+ * list, a LineList. So the desktop shell, the terminal front end and tests run the same code.
+ */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "backup/Backup.h"
+#include "backup/FileChooser.h"
+#include "base/Desktop.h"
+#include "base/LineList.h"
+#include "base/Progress.h"
+#include "run/JobSettings.h"
+#include "run/ReplacementFile.h"
+#include "run/RunState.h"
+#include "run/StartView.h"
+#include "targets/TargetList.h"
+
+class SearchRun {
+public:
+    // The seams and lists a run works with; all outlive the SearchRun.
+    struct Seams {
+        Desktop& desktop;
+        Progress& progress;
+        StartView& view;
+        // The report list.
+        LineList& report;
+        // The target list.
+        TargetList& targets;
+        // The main window's file dialog state (the archive dialog's memory).
+        FileChooser& chooser;
+    };
+
+    // job is read at every run and never written.
+    SearchRun(const JobSettings& job, const Seams& seams);
+
+    // The Start page's buttons. Only the go button and "Process all !" act without a run.
+    // "Search/Replace!": starts a run, or during one answers "replace it"/"continue search".
+    void OnGoButton();
+    // "Skip this word".
+    void OnSkipWord();
+    // "Skip this file".
+    void OnSkipFile();
+    // "Cancel! (skip all)".
+    void OnCancel();
+    // "Process all !" clicked; ticked is the box's new state.
+    void OnProcessAll(bool ticked);
+
+    // Checks the job, asks the questions, optionally backs up, normalises the targets and
+    // runs the job.
+    void StartRun();
+    // Runs the job over the target list; true.
+    bool RunJob();
+    // Searches (and unless search-only rewrites) one file's content; the occurrences found.
+    int ScanContent(const std::string& path);
+    // Searches (and unless search-only renames) the last component of target `index`'s path.
+    int ScanName(const std::string& path, std::size_t index);
+
+    // Shows a content occurrence at [start, start + length) of the chunk and waits.
+    void ShowContentOccurrence(const std::string& path, std::size_t start, std::size_t length,
+                               const std::string* replacement);
+    // Shows a name occurrence at [start, start + length) of name, whose text before
+    // `position` is already in the output, and waits.
+    void ShowNameOccurrence(const std::string& path, const std::string& name, std::size_t position,
+                            std::size_t start, std::size_t length, const std::string* replacement);
+    // Returns when the shown occurrence is answered, "Process all !" is ticked or the run is
+    // cancelled.
+    void WaitForAnswer();
+
+    // Where the archiver is looked for.
+    void SetArchiverPath(const CDynString& path) { state_.archiverPath = path; }
+    // How content is read (read(2) unless replaced).
+    void SetChunkReader(ChunkReader reader) { reader_ = std::move(reader); }
+
+    RunState& State() { return state_; }
+    const RunState& State() const { return state_; }
+
+private:
+    // Steps 7 to 10 of the start: the backup question and the archive; false stops.
+    bool OfferBackup();
+    // Ends RunJob when the buffer or the pattern could not be set up.
+    void FailInitialization();
+    // Handles target i of the list.
+    void RunTarget(std::size_t i);
+    // Searches the current chunk; the occurrences found. `replaced` counts the confirmed ones.
+    int SearchChunk(const std::string& path, int& replaced);
+    // Finishes a rewrite after the scan: commit, or discard with "file write error".
+    void FinishRewrite(ReplacementFile& file, const std::string& path, bool created, int count, int replaced);
+    // Renames the target to newName in its directory; "renamimg error" when refused.
+    void RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
+                      std::size_t index);
+    // Rewrites the later target-list lines below a renamed directory.
+    void MoveLaterTargets(const std::string& oldPath, const std::string& newPath, std::size_t index);
+    // What the occurrence [start, start + length) of text, found by a search from
+    // searchFrom, becomes: its replacement built from that very match.
+    std::string ReplacementFor(std::string_view text, std::size_t searchFrom, std::size_t start,
+                               std::size_t length);
+    // Counts one occurrence: totals, the box, and the report file's found texts.
+    void NoteFound(std::string_view text);
+    // Takes or keeps one occurrence after the answer; `replaced` counts the taken ones.
+    void ApplyAnswer(std::string_view matched, const std::string& replacement, int& replaced);
+    // Whether the shown occurrence is to be replaced.
+    bool Confirmed() const;
+    // Appends a line to the report list.
+    void Report(const std::string& line);
+    // Appends a refusal line and counts the target as failed.
+    void ReportFailure(const char* line);
+    // Shows running state values in the page's boxes.
+    void PushValues();
+
+    // The job's settings.
+    const JobSettings& job_;
+    // The window-system seams and the lists.
+    Seams seams_;
+    // Where the run stands.
+    RunState state_;
+    // How content is read.
+    ChunkReader reader_;
+};
