@@ -138,6 +138,13 @@ void TargetList::OnFinderNotify(std::int32_t added, const char* path)
     ShowCounters();
 }
 
+void TargetList::AddPaths(const std::vector<std::string>& names, std::vector<std::string>* skipped)
+{
+    FileDrop drop{names, 0, 0};
+    CFileFinder::AddDroppedFiles(&drop, true, outputList, 0, 0, kDropBound, kDropBound, skipped);
+    FillListFromOutput(false);
+}
+
 void TargetList::OnDropFiles(Desktop& desktop, const FileDrop& drop, std::vector<std::string>* skipped)
 {
     CFileFinder::AddDroppedFiles(&drop, true, outputList, 0, 0, kDropBound, kDropBound, skipped);

@@ -75,8 +75,10 @@ public:
     // An expansion examined path; added is 0 when it was not taken (else the result count).
     void OnFinderNotify(std::int32_t added, const char* path) override;
 
-    // The dropped names (made absolute, missing ones skipped into `skipped` when given) are
-    // added to the lines; the directories hint follows when any directory is listed.
+    // Adds names to the lines the way dropped names are: made absolute with their directory
+    // part kept, unknown ones skipped (into `skipped` when given), none listed twice.
+    void AddPaths(const std::vector<std::string>& names, std::vector<std::string>* skipped = nullptr);
+    // A drop on the page: AddPaths, then the directories hint when any directory is listed.
     void OnDropFiles(Desktop& desktop, const FileDrop& drop,
                      std::vector<std::string>* skipped = nullptr);
 

@@ -1,66 +1,38 @@
 /*
- * TempTree: a fresh directory under the system's temporary directory, removed with all its
- * content when the test ends, and small helpers to build files, directories and links in it.
+ * TempTree: the shared temp directory of the tests with helpers that build files and
+ * directories (with their parents) in it, and a scoped change of the current directory.
  */
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
-class TempTree {
-public:
-    TempTree()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qm_targets_XXXXXX").string();
-        root = mkdtemp(pattern.data());
-    }
-    ~TempTree()
-    {
-        std::error_code ignored;
-        std::filesystem::permissions(root, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(root, ignored);
-    }
-    TempTree(const TempTree&) = delete;
-    TempTree& operator=(const TempTree&) = delete;
+#include "fakes/TempDir.h"
 
+struct TempTree : TempDir {
+    // The root's path.
+    const std::string root = Path();
     // The absolute path of a name below the root.
-    std::string Path(const std::string& relative) const { return root + "/" + relative; }
-    // Creates a file (and its missing parents) holding content; returns its path.
+    std::string At(const std::string& relative) const { return root + "/" + relative; }
+    // Creates a file holding content; returns its path.
     std::string File(const std::string& relative, const std::string& content = "x") const
     {
-        std::filesystem::path path = Path(relative);
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
+        std::filesystem::create_directories(std::filesystem::path(At(relative)).parent_path());
+        WriteFile(At(relative), content);
+        return At(relative);
     }
-    // Creates a directory (and its missing parents); returns its path.
+    // Creates a directory; returns its path.
     std::string Dir(const std::string& relative) const
     {
-        std::filesystem::create_directories(Path(relative));
-        return Path(relative);
+        std::filesystem::create_directories(At(relative));
+        return At(relative);
     }
-
-    // The root directory.
-    std::string root;
 };
 
-// Changes the current directory for one scope and changes it back.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::string& directory) : saved_(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(directory);
-    }
-    ~CurrentDirectory() { std::filesystem::current_path(saved_); }
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-
-private:
+// Changes the current directory for one scope.
+struct CurrentDirectory {
     // Where to go back to.
-    std::filesystem::path saved_;
+    std::filesystem::path saved = std::filesystem::current_path();
+    explicit CurrentDirectory(const std::string& directory) { std::filesystem::current_path(directory); }
+    ~CurrentDirectory() { std::filesystem::current_path(saved); }
 };

@@ -9,10 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "base/Paths.h"
 #include "base/Random.h"
 #include "fakes/AsNobody.h"
@@ -25,37 +21,21 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string Read(const std::string& path)
+// The generator seeded with seed after `skip` draws.
+void Reseed(unsigned seed, int skip)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-std::string RandomBytes(std::size_t n)
-{
-    std::string bytes(n, '\0');
-    for (char& byte : bytes)
-        byte = static_cast<char>(RandomBetween(0, 255));
-    return bytes;
-}
-
-// One watched event: ">name" for a rename to name, "-name" for its deletion.
-std::string Event(char kind, std::string_view name)
-{
-    std::string event(1, kind);
-    event.append(name);
-    return event;
-}
-
-void Skip(int draws)
-{
-    for (int i = 0; i < draws; ++i)
+    SeedRandom(seed);
+    for (int i = 0; i < skip; ++i)
         RandomDraw();
 }
 
-// Renames and deletions in one directory, as "from>to" and "-name".
+// One watched event: ">name" for a rename into name, "-name" for its deletion.
+std::string Event(char kind, const std::string& name)
+{
+    return std::string(1, kind).append(name);
+}
+
+// Renames into and deletions in one directory, as ">name" and "-name".
 struct RenameWatch {
     int fd = inotify_init1(IN_NONBLOCK);
     explicit RenameWatch(const std::string& dir) { inotify_add_watch(fd, dir.c_str(), IN_MOVED_TO | IN_DELETE); }
@@ -65,25 +45,23 @@ struct RenameWatch {
         Lines events;
         alignas(inotify_event) char buffer[8192];
         for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-            for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len) {
-                auto* event = reinterpret_cast<inotify_event*>(p);
-                if (event->mask & (IN_MOVED_TO | IN_DELETE))
+            for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+                if (auto* event = reinterpret_cast<inotify_event*>(p); event->mask & (IN_MOVED_TO | IN_DELETE))
                     events.push_back(Event(event->mask & IN_DELETE ? '-' : '>', event->name));
-            }
         return events;
     }
 };
 
-struct WipeFixture : ::testing::Test {
+struct Wipe : ::testing::Test {
     TempTree tree;
     ScriptedDesktop desktop;
     FileWiper wiper{desktop};
-    // The name RandomizeName gives path when the generator has been seeded with seed and
-    // `skip` draws were taken.
+    RecordingProgress progress;
+    TargetPage page{desktop, wiper};
+    // The name `renames` random renames give path after Reseed(seed, skip).
     static std::string RandomName(unsigned seed, int skip, const std::string& path, int renames = 1)
     {
-        SeedRandom(seed);
-        Skip(skip);
+        Reseed(seed, skip);
         CDynString name(path.c_str());
         for (int i = 0; i < renames; ++i)
             RandomizeName(name);
@@ -91,31 +69,28 @@ struct WipeFixture : ::testing::Test {
     }
 };
 
-TEST_F(WipeFixture, EachRoundWritesFreshRandomBlocksThenRenamesAndDeletes)
+TEST_F(Wipe, EachRoundWritesFreshRandomBlocksThenRenamesAndDeletes)
 {
     for (int rounds : {1, 2}) {
-        std::string path = tree.File("data.bin", std::string(100000, 'o'));
-        std::string keep = tree.Path("keep" + std::to_string(rounds));
+        std::string path = tree.File("data.bin", std::string(100000, 'o')), keep = tree.At("keep") + char('0' + rounds);
         ASSERT_EQ(link(path.c_str(), keep.c_str()), 0);
         RenameWatch watch(tree.root);
         SeedRandom(11);
         ASSERT_TRUE(wiper.WipeFile(rounds, CDynString(path.c_str()), true));
-        EXPECT_FALSE(std::filesystem::exists(path));
-        SeedRandom(11);
-        Skip(10 + 2 * 65536 * (rounds - 1));
-        std::string block1 = RandomBytes(65536), block2 = RandomBytes(65536).substr(0, 34464);
-        EXPECT_EQ(Read(keep), block1 + block2) << rounds << " rounds";
+        Reseed(11, 10 + 2 * 65536 * (rounds - 1));
+        std::string written(2 * 65536, '\0');
+        for (char& byte : written)
+            byte = static_cast<char>(RandomBetween(0, 255));
+        EXPECT_EQ(ReadFile(keep), written.substr(0, 65536 + 34464)) << rounds << " rounds";
         std::string last = RandomName(11, 10 + 2 * 65536 * rounds, path, rounds);
         Lines events = watch.Events();
         ASSERT_GE(events.size(), 2u);
-        EXPECT_EQ(events.back(), Event('-', last));
-        EXPECT_EQ(events[events.size() - 2], Event('>', last));
-        EXPECT_EQ(last.size(), 8u);
-        EXPECT_EQ(last[4], '.');
+        EXPECT_EQ(Lines(events.end() - 2, events.end()), (Lines{Event('>', last), Event('-', last)}));
+        EXPECT_TRUE(last.size() == 8 && last[4] == '.') << last;
     }
 }
 
-TEST_F(WipeFixture, EmptyFilesAreRenamedAndDeletedAndZeroRoundsOnlyDelete)
+TEST_F(Wipe, EmptyFilesAreRenamedZeroRoundsOnlyDeleteAndTakenNamesAreKept)
 {
     std::string empty = tree.File("e.txt", "");
     RenameWatch watch(tree.root);
@@ -124,52 +99,40 @@ TEST_F(WipeFixture, EmptyFilesAreRenamedAndDeletedAndZeroRoundsOnlyDelete)
     std::string renamed = RandomName(3, 10, empty);
     Lines events = watch.Events();
     ASSERT_EQ(events.size(), 4u) << "probe there and back, random rename, delete";
-    EXPECT_EQ(events[2], Event('>', renamed));
-    EXPECT_EQ(events[3], Event('-', renamed));
-    std::string plain = tree.File("d/p.txt", "content");
-    tree.Dir("d/sub");
-    std::string keep = tree.Path("keep");
-    ASSERT_EQ(link(plain.c_str(), keep.c_str()), 0);
-    RenameWatch inside(tree.Path("d"));
-    EXPECT_TRUE(wiper.Wipe(CDynString(tree.Path("d").c_str()), false, 0));
-    EXPECT_EQ(Read(keep), "content");
-    EXPECT_FALSE(std::filesystem::exists(tree.Path("d")));
-    Lines deleted = inside.Events();
-    std::sort(deleted.begin(), deleted.end());
-    EXPECT_EQ(deleted, (Lines{"-p.txt", "-sub"})) << "no renames";
-}
-
-TEST_F(WipeFixture, ARandomNameThatExistsIsNeverReplaced)
-{
-    std::string path = tree.File("data.bin", "x");
-    std::string taken = tree.File(RandomName(5, 10 + 65536, path), "keep me");
+    EXPECT_EQ(Lines(events.begin() + 2, events.end()), (Lines{Event('>', renamed), Event('-', renamed)}));
+    std::string path = tree.File("d/data.bin", "x"), keep = tree.At("keep");
+    std::string taken = tree.File("d/" + RandomName(5, 10 + 65536, path), "keep me");
     SeedRandom(5);
     ASSERT_TRUE(wiper.WipeFile(1, CDynString(path.c_str()), false));
-    EXPECT_EQ(Read(taken), "keep me");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.root), {}), 1);
+    EXPECT_EQ(ReadFile(taken), "keep me");
+    std::string plain = tree.File("d/sub/p.txt", "content");
+    ASSERT_EQ(link(plain.c_str(), keep.c_str()), 0);
+    RenameWatch inside(tree.At("d/sub"));
+    EXPECT_TRUE(wiper.Wipe(CDynString(tree.At("d").c_str()), false, 0));
+    EXPECT_EQ(ReadFile(keep), "content");
+    EXPECT_FALSE(std::filesystem::exists(tree.At("d")));
+    EXPECT_EQ(inside.Events(), (Lines{"-p.txt"})) << "deleted without a rename";
 }
 
-TEST_F(WipeFixture, ATreeIsWipedDeepestFirstButLinksAndSpecialFilesAreNeverOpened)
+TEST_F(Wipe, LinksAreRemovedNotFollowedAndSpecialFilesAreNeverOpened)
 {
-    std::string outside = tree.File("outside/secret", "untouched");
-    std::string top = tree.Dir("top");
+    std::string outside = tree.File("outside/secret", "untouched"), top = tree.Dir("top");
     tree.File("top/a", std::string(70000, 'a'));
     tree.File("top/sub/b", "b");
-    ASSERT_EQ(symlink(tree.Path("outside").c_str(), tree.Path("top/sub/link").c_str()), 0);
-    ASSERT_EQ(symlink(outside.c_str(), tree.Path("top/filelink").c_str()), 0);
+    ASSERT_EQ(symlink(tree.At("outside").c_str(), tree.At("top/sub/link").c_str()), 0);
+    ASSERT_EQ(symlink(outside.c_str(), tree.At("top/filelink").c_str()), 0);
     EXPECT_TRUE(wiper.Wipe(CDynString(top.c_str()), false, 2));
     EXPECT_FALSE(std::filesystem::exists(top));
-    EXPECT_EQ(Read(outside), "untouched");
-    std::string special = tree.Dir("special");
-    ASSERT_EQ(mkfifo(tree.Path("special/fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReadFile(outside), "untouched");
+    std::string special = tree.Dir("special"), fifo = tree.At("special/fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     tree.File("special/plain", "p");
     EXPECT_FALSE(wiper.Wipe(CDynString(special.c_str()), false, 1));
-    EXPECT_TRUE(std::filesystem::is_fifo(tree.Path("special/fifo")));
-    EXPECT_FALSE(std::filesystem::exists(tree.Path("special/plain")));
-    EXPECT_FALSE(wiper.WipeFile(1, CDynString(tree.Path("special/fifo").c_str()), false));
+    EXPECT_FALSE(wiper.WipeFile(1, CDynString(fifo.c_str()), false));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "its directory is neither removed nor renamed";
+    EXPECT_FALSE(std::filesystem::exists(tree.At("special/plain")));
     std::string kept = tree.Dir("kept");
     tree.File("kept/sub/x", "x");
-    RecordingProgress progress;
     wiper.progress = &progress;
     EXPECT_TRUE(wiper.Wipe(CDynString(kept.c_str()), true, 0));
     EXPECT_TRUE(std::filesystem::is_empty(kept));
@@ -177,78 +140,59 @@ TEST_F(WipeFixture, ATreeIsWipedDeepestFirstButLinksAndSpecialFilesAreNeverOpene
     EXPECT_EQ(progress.stepCount, 2) << "the kept root takes no step";
 }
 
-TEST_F(WipeFixture, AFileThatCannotBeMadeWritableStaysAsItWas)
+TEST_F(Wipe, AFileThatCannotBeMadeWritableStaysAsItWas)
 {
     std::filesystem::permissions(tree.root, std::filesystem::perms::all);
-    std::string dir = tree.Dir("open");
-    ASSERT_TRUE(GiveToNobody(dir));
+    ASSERT_TRUE(GiveToNobody(tree.Dir("open")));
     std::string locked = tree.File("open/locked", "precious");
     ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
-    int result = RunAsNobody([&] {
-        ScriptedDesktop childDesktop;
-        FileWiper childWiper(childDesktop);
-        return childWiper.WipeFile(1, CDynString(locked.c_str()), true) ? 1 : 0;
-    });
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(Read(locked), "precious");
+    std::string writable = tree.File("open/writable", "w");
+    ASSERT_TRUE(GiveToNobody(writable));
+    auto wipeAsNobody = [&](const std::string& path) {
+        return RunAsNobody([&] { return wiper.WipeFile(1, CDynString(path.c_str()), true) ? 1 : 0; });
+    };
+    EXPECT_EQ(wipeAsNobody(writable), 1) << "nobody can wipe its own file";
+    EXPECT_EQ(wipeAsNobody(locked), 0);
+    EXPECT_EQ(ReadFile(locked), "precious");
 }
 
-struct WipePage : WipeFixture {
-    TargetPage page{desktop, wiper};
-    RecordingProgress progress;
-    void Answer(std::initializer_list<DesktopAnswer> answers) { desktop.answers = answers; }
-};
-
-TEST_F(WipePage, AsksTwiceAndReportsHowManyOfTheNormalizedLinesWereWiped)
+TEST_F(Wipe, ThePageAsksTwiceAndCountsTheNormalizedLinesItWiped)
 {
     page.OnWipe();
-    EXPECT_EQ(desktop.MessageTexts(), (Lines{"Nothing to wipe!"}));
-    std::string dir = tree.Dir("d");
-    std::string inside = tree.File("d/inside", "i");
-    std::string special = tree.Dir("special");
-    ASSERT_EQ(mkfifo(tree.Path("special/fifo").c_str(), 0600), 0);
-    page.targets.lines.Assign({inside, special, dir, tree.Path("gone")});
+    std::string dir = tree.Dir("d"), inside = tree.File("d/inside", "i"), special = tree.Dir("special");
+    ASSERT_EQ(mkfifo(tree.At("special/fifo").c_str(), 0600), 0);
+    page.targets.lines.Assign({inside, special, dir, tree.At("gone")});
     page.targets.normalized = false;
     page.wipeRounds = 1;
-    for (DesktopAnswer second : {DesktopAnswer::No, DesktopAnswer::Cancel}) {
-        Answer({DesktopAnswer::Yes, second});
+    desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::No, DesktopAnswer::Cancel, DesktopAnswer::Yes,
+                       DesktopAnswer::Yes};
+    for (int click = 0; click < 3; ++click)
         page.OnWipe();
-    }
-    Answer({DesktopAnswer::No});
-    page.OnWipe();
-    EXPECT_TRUE(std::filesystem::exists(inside));
-    Answer({DesktopAnswer::Yes, DesktopAnswer::Yes});
-    page.OnWipe();
-    EXPECT_EQ(desktop.MessageTexts(), (Lines{"Nothing to wipe!", "Sure ?", "REALLY sure ???", "Sure ?",
-                                             "REALLY sure ???", "Sure ?", "Sure ?", "REALLY sure ???",
-                                             "2 of 3 wiped."}));
-    EXPECT_EQ(page.targets.Paths(), (Lines{special}));
+    EXPECT_EQ(desktop.MessageTexts(), (Lines{"Nothing to wipe!", "Sure ?", "REALLY sure ???", "Sure ?", "Sure ?",
+                                             "REALLY sure ???", "2 of 3 wiped."}));
+    EXPECT_EQ(page.targets.Paths(), (Lines{special})) << "the listed file inside counts: it is gone";
     EXPECT_FALSE(std::filesystem::exists(dir));
-    EXPECT_FALSE(page.wipeInProgress);
 }
 
-TEST_F(WipePage, CancelLeavesTheFilePartlyOverwrittenAndEndsTheLoop)
+TEST_F(Wipe, CancelLeavesTheFilePartlyOverwrittenAndEndsTheLoop)
 {
     std::string original(30 * 65536, 'o');
-    std::string big = tree.File("big", original);
-    std::string small = tree.File("small", "s");
+    std::string big = tree.File("big", original), small = tree.File("small", "s");
     page.targets.lines.Assign({big, small});
     page.targets.lines.Select(1, true);
     page.wipeRounds = 1;
     wiper.progress = &progress;
-    Answer({DesktopAnswer::Yes, DesktopAnswer::Yes});
+    desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::Yes};
     desktop.PressAtPump(3, [&] { page.OnWipe(); });
     page.OnWipe();
-    std::string after = Read(big);
+    std::string after = ReadFile(big);
     ASSERT_EQ(after.size(), original.size());
     EXPECT_NE(after.substr(0, 20 * 65536), original.substr(0, 20 * 65536));
     EXPECT_EQ(after.substr(20 * 65536), original.substr(20 * 65536));
-    EXPECT_EQ(Read(small), "s");
+    EXPECT_EQ(ReadFile(small), "s");
     EXPECT_EQ(page.targets.Paths(), (Lines{big})) << "a line selected before the wipe goes too";
     EXPECT_EQ(desktop.MessageTexts().back(), "0 of 2 wiped.");
-    EXPECT_EQ(progress.upper, 30);
-    EXPECT_EQ(progress.stepCount, 20);
-    EXPECT_EQ(progress.position, 0);
+    EXPECT_EQ(std::vector<int>({progress.upper, progress.stepCount, progress.position}), std::vector<int>({30, 20, 0}));
 }
 
 }  // namespace
