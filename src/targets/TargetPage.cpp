@@ -20,6 +20,8 @@ void TargetPage::SetView(TargetPageView* pageView)
 
 void TargetPage::OnDropFiles(const FileDrop& drop)
 {
+    if (Busy())
+        return;
     targets.OnDropFiles(desktop_, drop);
 }
 
@@ -41,6 +43,8 @@ void TargetPage::OnExpand()
         finder.running = false;
         return;
     }
+    if (wipeInProgress)
+        return;
     if (view_ != nullptr)
         view_->SetExpandCaption("cancel");
     ExpandTargets(targets, finder, CurrentExpandOptions());
@@ -50,6 +54,8 @@ void TargetPage::OnExpand()
 
 void TargetPage::OnEmpty()
 {
+    if (Busy())
+        return;
     targets.Empty();
 }
 
@@ -60,6 +66,8 @@ void TargetPage::OnWipe()
         wiper.wiping = false;
         return;
     }
+    if (finder.running)
+        return;
     if (targets.lines.Count() == 0) {
         desktop_.Notice("Nothing to wipe!");
         return;

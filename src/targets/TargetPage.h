@@ -3,7 +3,8 @@
  * holds the page's settings, the expansion finder, the advanced dialog's values and the
  * target list, and offers one function per control; the widget moves values in and out and
  * calls them. Long work (the expansion, the wipe) pumps the desktop, and a second click on
- * the same button during it is the cancel click.
+ * the same button during it is the cancel click; the other handlers that change the list
+ * or its files do nothing meanwhile.
  */
 #pragma once
 
@@ -72,6 +73,10 @@ public:
     TargetPage(Desktop& desktop, FileWiper& fileWiper);
     TargetPage(const TargetPage&) = delete;
     TargetPage& operator=(const TargetPage&) = delete;
+
+    // Whether an expansion or a wipe is under way: then only the button that started it acts
+    // (as its cancel), and the widget disables what would change the list or its files.
+    bool Busy() const { return finder.running || wipeInProgress; }
 
     // Connects the page's widgets (none: nothing is shown).
     void SetView(TargetPageView* pageView);

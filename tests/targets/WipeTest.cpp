@@ -183,6 +183,7 @@ TEST_F(Wipe, CancelLeavesTheFilePartlyOverwrittenAndEndsTheLoop)
     page.wipeRounds = 1;
     wiper.progress = &progress;
     desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::Yes};
+    desktop.PressAtPump(2, [&] { page.OnEmpty(), page.OnExpand(); });
     desktop.PressAtPump(3, [&] { page.OnWipe(); });
     page.OnWipe();
     std::string after = ReadFile(big);
@@ -190,7 +191,7 @@ TEST_F(Wipe, CancelLeavesTheFilePartlyOverwrittenAndEndsTheLoop)
     EXPECT_NE(after.substr(0, 20 * 65536), original.substr(0, 20 * 65536));
     EXPECT_EQ(after.substr(20 * 65536), original.substr(20 * 65536));
     EXPECT_EQ(ReadFile(small), "s");
-    EXPECT_EQ(page.targets.Paths(), (Lines{big})) << "a line selected before the wipe goes too";
+    EXPECT_EQ(page.targets.Paths(), (Lines{big})) << "not emptied meanwhile; a line selected before goes";
     EXPECT_EQ(desktop.MessageTexts().back(), "0 of 2 wiped.");
     EXPECT_EQ(std::vector<int>({progress.upper, progress.stepCount, progress.position}), std::vector<int>({30, 20, 0}));
 }
