@@ -1,0 +1,117 @@
+/*
+ * What a rewrite must never lose: the file's mode and owner, a link's being a link, a file
+ * that happens to carry the temporary name, the target on a read error or a refused temporary
+ * file, and the replacement of exactly the match that was found.
+ */
+#include <cerrno>
+#include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "RunFixture.h"
+#include "base/Random.h"
+#include "fakes/AsNobody.h"
+#include "run/RunTexts.h"
+
+namespace fs = std::filesystem;
+
+class DataSafetyTest : public RunFixture {
+protected:
+    // Replaces every occurrence in the listed targets.
+    void ReplaceAll(const std::string& pattern, const std::string& replacement)
+    {
+        Replace(pattern, replacement);
+        Answer("a");
+        run.RunJob();
+    }
+    // Names in the scratch directory.
+    std::size_t Entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.Path()), {})); }
+};
+
+TEST_F(DataSafetyTest, ReplacedFileKeepsModeOwnerAndLink)
+{
+    const std::string target = File("t.txt", "abc");
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    ASSERT_TRUE(GiveToNobody(target));
+    fs::create_symlink(target, dir / "link");
+    List({dir / "link"});
+    ReplaceAll("b", "X");
+    EXPECT_EQ(ReadFile(target), "aXc");
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, NobodyUid());
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(DataSafetyTest, AFileCarryingTheTemporaryNameIsNeverTouched)
+{
+    SeedRandom(11);
+    const std::string taken = "quillmendtmp" + std::to_string(RandomDraw()) + ".wex";
+    SeedRandom(11);
+    File(taken, "keep me");
+    List({File("t.txt", "abc")});
+    ReplaceAll("b", "X");
+    EXPECT_EQ(ReadFile(dir / taken), "keep me");
+    EXPECT_EQ(ReadFile(dir / "t.txt"), "aXc");
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(DataSafetyTest, AReadErrorMidFileAbandonsItUntouched)
+{
+    job.bufferSize = 16;
+    job.overlap = 4;
+    const std::string text = "b-b-b-b-b-b-b-b-b-b-b-b-b-b-b-b-b-b-b-b";
+    const std::string target = File("t.txt", text);
+    int reads = 0;
+    run.SetChunkReader([&reads](int fd, char* buffer, std::size_t n) -> ssize_t {
+        if (++reads == 2) {
+            errno = EIO;
+            return -1;
+        }
+        return read(fd, buffer, n);
+    });
+    List({target});
+    ReplaceAll("b", "X");
+    EXPECT_EQ(ReadFile(target), text);
+    EXPECT_EQ(report.Line(2), runtext::kFileWriteError);
+    EXPECT_EQ(run.State().failedTargets, 1);
+    EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(DataSafetyTest, ARefusedTemporaryFileLeavesTheTargetAndReports)
+{
+    const std::string text = "abc";
+    const std::string target = File("t.txt", text);
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    List({target});
+    Replace("b", "X");
+    Answer("a");
+    const int outcome = RunAsNobody([this] {
+        run.RunJob();
+        return report.Line(2) == runtext::kFileWriteError ? 0 : 1;
+    });
+    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(ReadFile(target), text);
+    EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(DataSafetyTest, TheMatchFoundIsTheMatchReplaced)
+{
+    job.bufferSize = 64;
+    job.overlap = 4;
+    const std::string behind = File("behind.txt", "ab cb");
+    const std::string inside = File("inside.txt", "word ord");
+    const std::string longer = File("long.txt", "b" + std::string(20, 'a') + "b");
+    List({behind});
+    ReplaceAll("(?<=a)b", "X");
+    targets.lines.Assign({inside});
+    ReplaceAll("\\Bord", "X");
+    targets.lines.Assign({longer});
+    ReplaceAll("a+", "<$0>");
+    EXPECT_EQ(ReadFile(behind), "aX cb");
+    EXPECT_EQ(ReadFile(inside), "wX ord");
+    EXPECT_EQ(ReadFile(longer), "b<" + std::string(20, 'a') + ">b");
+}

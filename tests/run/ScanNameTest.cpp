@@ -1,0 +1,101 @@
+/*
+ * The name scan: answers in names, renames that never replace anything, and a renamed
+ * directory carrying the later targets below it along.
+ */
+#include <filesystem>
+
+#include "RunFixture.h"
+#include "run/RunTexts.h"
+
+namespace fs = std::filesystem;
+
+class ScanNameTest : public RunFixture {
+protected:
+    ScanNameTest()
+    {
+        job.inContent = false;
+        job.inFileNames = true;
+        job.ignoreCase = false;
+    }
+};
+
+TEST_F(ScanNameTest, AnswersDecideEachPartOfTheName)
+{
+    Replace("X", "Y");
+    const std::string path = File("aXbXcX.txt", "");
+    List({path});
+    Answer("yny");
+    run.RunJob();
+    EXPECT_TRUE(fs::exists(dir / "aYbXcY.txt"));
+    EXPECT_EQ(report.Lines()[2], path);
+    EXPECT_EQ(report.Lines()[3], "found in name:3");
+
+    const std::string skipped = File("pXqX", "");
+    const std::string cancelled = File("rXsX", "");
+    targets.lines.Clear();
+    List({skipped, cancelled});
+    Answer("yfyq");
+    run.RunJob();
+    EXPECT_TRUE(fs::exists(skipped));
+    EXPECT_TRUE(fs::exists(cancelled));
+}
+
+TEST_F(ScanNameTest, WholeNameWithSuffixAndEmptyMatchesOnlyNeverRename)
+{
+    Replace("^.*$", "$0.bak");
+    const std::string path = File("a.txt", "keep");
+    List({path});
+    Answer("a");
+    run.RunJob();
+    EXPECT_EQ(ReadFile(dir / "a.txt.bak"), "keep");
+    Replace("z*", "Z");
+    targets.lines.Clear();
+    List({dir / "a.txt.bak"});
+    run.RunJob();
+    EXPECT_TRUE(fs::exists(dir / "a.txt.bak"));
+    EXPECT_EQ(run.State().totalFound, 0);
+}
+
+TEST_F(ScanNameTest, RefusedRenamesReportAndLeaveEveryName)
+{
+    File("new.txt", "existing");
+    const struct {
+        const char* name;
+        const char* pattern;
+        const char* replacement;
+        bool refused;
+    } cases[] = {
+        {"old.txt", "old", "new", true},         // the new name exists already
+        {"gone.txt", "^gone\\.txt$", "", true},  // no name is left
+        {"same.txt", "same", "$0", false},       // the same name: no rename, no error
+    };
+    for (const auto& c : cases) {
+        const std::string path = File(c.name, c.name);
+        targets.lines.Clear();
+        List({path});
+        Replace(c.pattern, c.replacement);
+        Answer("a");
+        run.RunJob();
+        EXPECT_EQ(ReadFile(path), c.name);
+        EXPECT_EQ(report.Line(2) == "renamimg error", c.refused) << c.name;
+        EXPECT_EQ(run.State().failedTargets, c.refused ? 1 : 0) << c.name;
+    }
+    EXPECT_EQ(ReadFile(dir / "new.txt"), "existing");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 4);
+}
+
+TEST_F(ScanNameTest, RenamedDirectoryCarriesTheLaterTargetsBelowIt)
+{
+    job.inContent = true;
+    job.inDirNames = true;
+    fs::create_directories(dir / "dX/sub");
+    const std::string inner = File("dX/sub/fX.txt", "X");
+    List({dir / "dX", dir / "dX/sub", inner});
+    Replace("X", "Y");
+    Answer("a");
+    run.RunJob();
+    EXPECT_EQ(ReadFile(dir / "dY/sub/fY.txt"), "Y");
+    EXPECT_EQ(targets.lines.Line(1), dir / "dY/sub");
+    EXPECT_EQ(targets.lines.Line(2), dir / "dY/sub/fX.txt");
+    EXPECT_EQ(run.State().totalFound, 3);
+}
