@@ -1,0 +1,141 @@
+/*
+ * qmend as a user runs it: answers piped into standard input, the report on standard
+ * output, occurrences and questions on standard error, the files afterwards and the exit
+ * status.
+ */
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "fakes/TempDir.h"
+
+namespace {
+
+// What one qmend run left behind.
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class QmendTest : public ::testing::Test {
+protected:
+    // Runs `prefix qmend args` in the scratch directory with input on standard input.
+    Outcome Qmend(const std::string& args, const std::string& input, const std::string& prefix = "")
+    {
+        WriteFile(dir / ".in", input);
+        const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + QMEND_PATH + " " + args +
+                                    " < .in > .out 2> .err";
+        const int raw = std::system(command.c_str());
+        Outcome outcome;
+        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        outcome.out = ReadFile(dir / ".out");
+        outcome.err = ReadFile(dir / ".err");
+        return outcome;
+    }
+    std::string File(const std::string& name, const std::string& bytes)
+    {
+        EXPECT_TRUE(WriteFile(dir / name, bytes));
+        return dir / name;
+    }
+    // Names in the scratch directory besides the streams.
+    std::size_t Entries() const
+    {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()), {})) - 3;
+    }
+
+    TempDir dir;
+};
+
+// The report lines qmend prints for one target with findings.
+std::string ReportOf(const std::string& lines)
+{
+    return "------------------------------------------------------------------   Report   "
+           "------------------------------------------------------------------\nProcess started...\n" +
+           lines + "Done.\n";
+}
+
+}  // namespace
+
+TEST_F(QmendTest, ExitStatusSaysWhatHappened)
+{
+    const std::string a = File("a.txt", "one qmend\n");
+    Outcome found = Qmend("-a qmend a.txt", "y\n");
+    EXPECT_EQ(found.status, 0);
+    EXPECT_EQ(found.out, ReportOf(a + "\nfound in content:1\nTotal found:1\n"));
+    EXPECT_NE(found.err.find("Start search/replace? [y/N] y\n"), std::string::npos);
+
+    EXPECT_EQ(Qmend("-a -y nothing a.txt", "").status, 1);
+    const Outcome declined = Qmend("qmend a.txt", "");
+    EXPECT_EQ(declined.status, 1);
+    EXPECT_EQ(declined.out, "");
+
+    EXPECT_EQ(Qmend("qmend", "").status, 2);
+    EXPECT_EQ(Qmend("--overlap=65536 qmend a.txt", "").status, 2);
+    EXPECT_EQ(Qmend("--buffer-size=12k qmend a.txt", "").status, 2);
+    const Outcome badPattern = Qmend("-y '(' a.txt", "");
+    EXPECT_EQ(badPattern.status, 2);
+    EXPECT_EQ(badPattern.err, "qmend: Regexp error!\n");
+    const Outcome missing = Qmend("-y qmend gone.txt", "");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "qmend: gone.txt: no such file or directory\nqmend: No file choosen.\n");
+
+    File("b.txt", "taken");
+    const Outcome refused = Qmend("-a -y --names --no-content -r b a a.txt", "");
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_EQ(refused.out, ReportOf("renamimg error\n" + a + "\nfound in name:1\nTotal found:1\n"));
+    EXPECT_EQ(ReadFile(dir / "b.txt"), "taken");
+}
+
+TEST_F(QmendTest, PipedAnswersDecideEachOccurrence)
+{
+    const std::string path = File("w.txt", "w1 w2\nw3 w4 w5\n");
+    const Outcome outcome = Qmend("-r 'X$0' 'w\\d' w.txt", "y\ny\ny\nn\nwhat\nf\n");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(ReadFile(path), "w1 w2\nw3 w4 w5\n");
+    EXPECT_NE(outcome.err.find(path + ":2: [w3] w4 w5\n  becomes: Xw3\n"), std::string::npos);
+    EXPECT_NE(outcome.err.find("what\n[y] replace it"), std::string::npos);
+
+    const Outcome kept = Qmend("-y -r 'X$0' 'w\\d' w.txt", "y\nn\na\n");
+    EXPECT_EQ(kept.status, 0);
+    EXPECT_EQ(ReadFile(path), "Xw1 w2\nXw3 Xw4 Xw5\n");
+    // The end of the answers cancels: the confirmed first occurrence is not written either.
+    EXPECT_EQ(Qmend("-y -r Z 'w\\d' w.txt", "y\n").status, 0);
+    EXPECT_EQ(ReadFile(path), "Xw1 w2\nXw3 Xw4 Xw5\n");
+    EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(QmendTest, ControlBytesAreEscapedOnTheTerminalAndKeptInTheReportFile)
+{
+    const std::string path = File("a\x01" "b.txt", std::string("q\x02q\0q", 5));
+    const Outcome outcome = Qmend("-y --report=report.txt 'q.q' 'a\x01" "b.txt'", "y\n");
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, ReportOf(dir.Path() + "/a\\x01b.txt\nfound in content:1\nTotal found:1\n"));
+    EXPECT_NE(outcome.err.find("[q\\x02q]\\x00q"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir / "report.txt").substr(0, 5), "q\x02q\r\n");
+}
+
+TEST_F(QmendTest, RefusedWritesLeaveTheTargetAndExitThree)
+{
+    const std::string text(8000, 'b');
+    const std::string path = File("t.txt", text);
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+    // The temporary file cannot be written past 1 KiB.
+    const Outcome tooBig = Qmend("-a -y -r X b t.txt", "", "trap '' XFSZ; ulimit -f 1;");
+    EXPECT_EQ(tooBig.status, 3);
+    EXPECT_NE(tooBig.out.find("file write error\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(path), text);
+    EXPECT_EQ(Entries(), 1u);
+    // The directory refuses a new file to nobody.
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    const Outcome asNobody = Qmend("-a -y -r X b t.txt", "", "setpriv --reuid=nobody --regid=nogroup --clear-groups");
+    EXPECT_EQ(asNobody.status, 3);
+    EXPECT_NE(asNobody.out.find("file write error\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(path), text);
+    EXPECT_EQ(Entries(), 1u);
+}
