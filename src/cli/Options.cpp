@@ -21,6 +21,19 @@ enum LongOnly {
     kOverlap,
     kHelp,
     kVersion,
+    kNoExpand,
+    kNoFiles,
+    kNoDirs,
+    kName,
+    kNameCase,
+    kExactName,
+    kSize,
+    kCreated,
+    kModified,
+    kAccessed,
+    kEmptyDirs,
+    kZeroSizeDirs,
+    kList,
 };
 
 const option kOptions[] = {
@@ -40,6 +53,20 @@ const option kOptions[] = {
     {"overlap", required_argument, nullptr, kOverlap},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
+    {"depth", required_argument, nullptr, 'd'},
+    {"no-expand", no_argument, nullptr, kNoExpand},
+    {"no-files", no_argument, nullptr, kNoFiles},
+    {"no-dirs", no_argument, nullptr, kNoDirs},
+    {"name", required_argument, nullptr, kName},
+    {"name-case", no_argument, nullptr, kNameCase},
+    {"exact-name", no_argument, nullptr, kExactName},
+    {"size", required_argument, nullptr, kSize},
+    {"created", required_argument, nullptr, kCreated},
+    {"modified", required_argument, nullptr, kModified},
+    {"accessed", required_argument, nullptr, kAccessed},
+    {"empty-dirs", no_argument, nullptr, kEmptyDirs},
+    {"zero-size-dirs", no_argument, nullptr, kZeroSizeDirs},
+    {"list", no_argument, nullptr, kList},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -53,6 +80,38 @@ bool ParseBytes(const char* text, std::uint64_t& value)
     if (errno != 0 || *end != '\0') return false;
     value = parsed;
     return true;
+}
+
+// Applies one option of the expansion; false (with options.error set) when it is unusable.
+bool ApplyExpandOption(int option, const char* argument, CliOptions& options)
+{
+    ExpandOptions& expand = options.expand;
+    bool usable = true;
+    switch (option) {
+    case 'd': {
+        char* end = nullptr;
+        const long depth = std::strtol(argument, &end, 10);
+        usable = *argument != '\0' && *end == '\0' && depth >= -1 && depth <= 9;
+        expand.depth = static_cast<std::int32_t>(depth);
+        break;
+    }
+    case kNoExpand: options.noExpand = true; break;
+    case kNoFiles: expand.wantFiles = false; break;
+    case kNoDirs: expand.wantDirs = false; break;
+    case kName: expand.pattern = argument; break;
+    case kNameCase: expand.ignoreCase = false; break;
+    case kExactName: options.exactName = true; break;
+    case kSize: usable = ParseSizeRange(argument, expand.criteria); break;
+    case kCreated: usable = ParseTimeRange(argument, TimeField::Created, expand.criteria); break;
+    case kModified: usable = ParseTimeRange(argument, TimeField::Modified, expand.criteria); break;
+    case kAccessed: usable = ParseTimeRange(argument, TimeField::Accessed, expand.criteria); break;
+    case kEmptyDirs: options.emptyDirs = true; break;
+    case kZeroSizeDirs: options.zeroSizeDirs = true; break;
+    case kList: options.list = true; break;
+    default: options.error = "unknown option (see --help)"; return false;
+    }
+    if (!usable) options.error = std::string("invalid value: ") + argument;
+    return usable;
 }
 
 // Applies one option; false (with options.error set) when it is unusable.
@@ -83,9 +142,17 @@ bool ApplyOption(int option, const char* argument, CliOptions& options, std::uin
         options.error = std::string("invalid overlap: ") + argument;
         return false;
     default:
-        options.error = "unknown option (see --help)";
-        return false;
+        return ApplyExpandOption(option, argument, options);
     }
+}
+
+// The expansion's settings that depend on more than one option.
+void FinishExpandOptions(CliOptions& options)
+{
+    ExpandOptions& expand = options.expand;
+    if (options.exactName) expand.pattern = RewriteExactMatch(expand.pattern, true);
+    if (options.zeroSizeDirs) SetZeroSizeDirs(expand.criteria);
+    if (options.emptyDirs) SetEmptyDirs(expand.criteria);
 }
 
 }  // namespace
@@ -99,7 +166,7 @@ CliOptions ParseOptions(int argc, char** argv)
     optind = 1;
     opterr = 0;
     int option = 0;
-    while ((option = getopt_long(argc, argv, "r:imsxwayh", kOptions, nullptr)) != -1) {
+    while ((option = getopt_long(argc, argv, "r:imsxwayhd:", kOptions, nullptr)) != -1) {
         if (option == 'h') option = kHelp;
         if (!ApplyOption(option, optarg, options, buffer, overlap)) return options;
     }
@@ -110,6 +177,12 @@ CliOptions ParseOptions(int argc, char** argv)
     }
     options.job.bufferSize = static_cast<std::uint32_t>(buffer);
     options.job.overlap = static_cast<std::uint32_t>(overlap);
+    FinishExpandOptions(options);
+    if (options.list) {
+        options.paths.assign(argv + optind, argv + argc);
+        if (options.paths.empty()) options.error = "--list needs at least one PATH (see --help)";
+        return options;
+    }
     if (argc - optind < 2) {
         options.error = "a PATTERN and at least one PATH are needed (see --help)";
         return options;
@@ -123,6 +196,7 @@ CliOptions ParseOptions(int argc, char** argv)
 std::string UsageText()
 {
     return "Usage: qmend [OPTION]... PATTERN PATH...\n"
+           "   or: qmend --list [OPTION]... PATH...\n"
            "Search PATTERN in the content (and optionally the names) of each PATH, show every\n"
            "occurrence and ask what to do with it; with -r, replace the confirmed ones.\n"
            "\n"
@@ -140,6 +214,21 @@ std::string UsageText()
            "      --report=FILE      also write the report file\n"
            "      --buffer-size=N    read buffer size in bytes (default 65536)\n"
            "      --overlap=N        overlap in bytes (default 512; less than the buffer size)\n"
+           "\n"
+           "Before the run the listed directories are expanded into their content:\n"
+           "  -d, --depth=N          -1 (the default): 99 levels; 0: no expanding (only filters\n"
+           "                         the listed entries); 1..9: that many levels\n"
+           "      --no-expand        skip the expansion step entirely\n"
+           "      --no-files, --no-dirs   which kinds enter the list (both by default)\n"
+           "      --name=REGEX       keep names (without path) the pattern matches\n"
+           "      --name-case        match the name pattern with regard to case\n"
+           "      --exact-name       the name pattern must match the whole name\n"
+           "      --size=MIN..MAX    sizes in bytes; a number may end in k (1000) or m (1000000)\n"
+           "      --created=FROM..TO, --modified=FROM..TO, --accessed=FROM..TO\n"
+           "                         local times YYYY-MM-DD[THH:MM[:SS]]; an open end is no bound\n"
+           "      --empty-dirs, --zero-size-dirs   only empty / zero-size directories\n"
+           "      --list             print the target list (no PATTERN) and stop\n"
+           "\n"
            "  -h, --help             show this help and exit\n"
            "      --version          show the version and exit\n"
            "\n"

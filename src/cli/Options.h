@@ -1,6 +1,6 @@
 /*
- * The command line of qmend: options into a JobSettings and the answers' policy, then the
- * pattern and the paths. Parsed with getopt_long; a bad option, a missing operand or a bad
+ * The command line of qmend: options into a JobSettings, the expansion's settings and the
+ * answers' policy, then the pattern (none with --list) and the paths. Parsed with getopt_long; a bad option, a missing operand or a bad
  * number is a usage error with a message.
  */
 #pragma once
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "run/JobSettings.h"
+#include "targets/ExpandOptions.h"
 
 struct CliOptions {
     // The job as the options set it (case-sensitive unless -i).
@@ -17,6 +18,16 @@ struct CliOptions {
     bool all = false;
     // Answer Yes to the questions asked before the run.
     bool yes = false;
+    // How the listed directories are expanded before the run.
+    ExpandOptions expand;
+    // Skip the expansion step.
+    bool noExpand = false;
+    // Print the target list after expansion and normalisation instead of running.
+    bool list = false;
+    // --exact-name, --empty-dirs, --zero-size-dirs, applied once every option is read.
+    bool exactName = false;
+    bool emptyDirs = false;
+    bool zeroSizeDirs = false;
     // The paths to work on, as given.
     std::vector<std::string> paths;
     // --help or --version was asked for.

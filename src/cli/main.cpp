@@ -1,7 +1,8 @@
 /*
  * qmend: the search/replace run from a terminal. The paths are added to a target list as
- * dropped names are, then the run is started exactly as the Start page's go button starts
- * it, with the terminal answering its questions and occurrences.
+ * dropped names are and expanded as "Expand!" expands them, then the run is started exactly
+ * as the Start page's go button starts it, with the terminal answering its questions and
+ * occurrences.
  *
  * Exit status: 0 something was found; 1 nothing was found, or a question was answered No;
  * 2 bad usage or an error message of the run's start; 3 the run ended but a target could not
@@ -19,6 +20,7 @@
 #include "cli/TerminalText.h"
 #include "run/SearchRun.h"
 #include "targets/CFileFinder.h"
+#include "targets/ExpandOptions.h"
 #include "targets/TargetList.h"
 
 namespace {
@@ -76,6 +78,15 @@ int main(int argc, char** argv)
     LineList report;
     FileChooser chooser;
     AddPaths(targets, options.paths);
+    if (!options.noExpand) {
+        CFileFinder finder;
+        ExpandTargets(targets, finder, options.expand);
+    }
+    if (options.list) {
+        targets.NormalizeTargets();
+        for (const std::string& path : targets.Paths()) std::printf("%s\n", EscapeForTerminal(path).c_str());
+        return kExitFound;
+    }
     SearchRun run(options.job, {terminal, terminal, terminal, report, targets, chooser});
     run.SetArchiverPath(FindArchiver(ProgramDirectory(), std::getenv("PATH")));
     terminal.Attach(&run);

@@ -139,3 +139,22 @@ TEST_F(QmendTest, RefusedWritesLeaveTheTargetAndExitThree)
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
 }
+
+TEST_F(QmendTest, ListedDirectoriesAreExpandedBeforeTheRun)
+{
+    std::filesystem::create_directories(dir / "d/e");
+    const std::string d = dir / "d";
+    File("d/a.txt", "qmend");
+    File("d/e/b.log", "qmend");
+    File("d/e/empty.txt", "");
+    EXPECT_EQ(Qmend("--list d", "").out, d + "\n" + d + "/a.txt\n" + d + "/e\n" + d + "/e/b.log\n" + d + "/e/empty.txt\n");
+    EXPECT_EQ(Qmend("--list -d 1 --no-dirs d", "").out, d + "/a.txt\n");
+    EXPECT_EQ(Qmend("--list --no-dirs --exact-name --name='b\\.LOG' d", "").out, d + "/e/b.log\n");
+    EXPECT_EQ(Qmend("--list --no-dirs --name-case --name=LOG d", "").out, "");
+    EXPECT_EQ(Qmend("--list --no-dirs --size=1.. d", "").out, d + "/a.txt\n" + d + "/e/b.log\n");
+    EXPECT_EQ(Qmend("--list --no-expand d", "").out, d + "\n");
+    EXPECT_EQ(Qmend("--list --size=x d", "").status, 2);
+    const Outcome run = Qmend("-a -y qmend d", "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find(d + "/e/b.log\nfound in content:1\nTotal found:2\n"), std::string::npos);
+}
