@@ -8,6 +8,8 @@
 
 #include <cstring>
 #include <pthread.h>
+
+#include <random>
 #include <string>
 #include <vector>
 
@@ -156,6 +158,33 @@ TEST(Matcher, StartPositionShortcutsFindEveryMatch)
     EXPECT_EQ(spans("cat|dog|bird", "a bird, a dog"), "2,6");
     EXPECT_EQ(spans("cat|Dog|", "xDog"), "0,0");
     EXPECT_EQ(spans("(?:cat|dog)s", "dog cats"), "4,8");
+}
+
+// "(?:P|\b\B)" matches exactly what P matches, but its start has no literal, no first
+// bytes, no leading repeat and no required byte: the search tries every position. The
+// shortcuts must not change any global search's matches or groups.
+TEST(Matcher, StartPositionShortcutsAgreeWithTryingEveryPosition)
+{
+    const char* patterns[] = {
+        "[a-z]+ing", "[a-z]*ing", "[a-z]{2,}ing", "[a-z]{1,2}ng", "[a-z]+ing!", "\\w+@\\w+", "[a-z]+ING",
+        "ing|ng|a.b", "(?:ab|ing)x?", "(?i)ING|B", "ab|b.|i", "(ab|c)x", "\\d{1,3}\\.\\d", "(?:\\d\\.){2}\\d",
+        "(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)",
+        "a.c", "ing", "(?i)nG", "[^ ]+ +x", "(a|i)+n",
+    };
+    const char alphabet[] = "aingbING .x@01259-";
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 300; ++round) {
+        std::string subject;
+        size_t length = random() % 60;
+        for (size_t i = 0; i < length; ++i)
+            subject += alphabet[random() % (sizeof alphabet - 1)];
+        for (const char* pattern : patterns) {
+            uint32_t flags = (round % 3 == 0) ? uint32_t(NOCASE) : 0u;
+            std::string plain = "(?:" + std::string(pattern) + "|\\b\\B)";
+            ASSERT_EQ(global_spans(pattern, subject, ALLBACKREFS | flags), global_spans(plain, subject, ALLBACKREFS | flags))
+                << pattern << " on " << subject;
+        }
+    }
 }
 
 TEST(Matcher, GlobalSearchKeepsRecordsByFlags)
