@@ -1,6 +1,5 @@
 /*
- * qmend's options with getopt_long. Buffer size and overlap are checked here as everywhere
- * they are set: 0 < overlap < buffer size <= 1 GiB.
+ * qmend's options with getopt_long.
  */
 #include "cli/Options.h"
 
@@ -34,6 +33,12 @@ enum LongOnly {
     kEmptyDirs,
     kZeroSizeDirs,
     kList,
+    kBackup,
+    kEmptyTempDir,
+    kConfig,
+    kTempDir,
+    kArchiveDir,
+    kSaveConfig,
 };
 
 const option kOptions[] = {
@@ -67,6 +72,12 @@ const option kOptions[] = {
     {"empty-dirs", no_argument, nullptr, kEmptyDirs},
     {"zero-size-dirs", no_argument, nullptr, kZeroSizeDirs},
     {"list", no_argument, nullptr, kList},
+    {"backup", required_argument, nullptr, kBackup},
+    {"empty-temp-dir", no_argument, nullptr, kEmptyTempDir},
+    {"config", required_argument, nullptr, kConfig},
+    {"temp-dir", required_argument, nullptr, kTempDir},
+    {"archive-dir", required_argument, nullptr, kArchiveDir},
+    {"save-config", required_argument, nullptr, kSaveConfig},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -108,6 +119,12 @@ bool ApplyExpandOption(int option, const char* argument, CliOptions& options)
     case kEmptyDirs: options.emptyDirs = true; break;
     case kZeroSizeDirs: options.zeroSizeDirs = true; break;
     case kList: options.list = true; break;
+    case kBackup: options.backupArchive = argument; break;
+    case kEmptyTempDir: options.emptyTempDir = true; break;
+    case kConfig: options.configFile = argument; break;
+    case kTempDir: options.tempDir = argument; break;
+    case kArchiveDir: options.archiveDir = argument; break;
+    case kSaveConfig: options.saveConfig = argument; break;
     default: options.error = "unknown option (see --help)"; return false;
     }
     if (!usable) options.error = std::string("invalid value: ") + argument;
@@ -115,7 +132,7 @@ bool ApplyExpandOption(int option, const char* argument, CliOptions& options)
 }
 
 // Applies one option; false (with options.error set) when it is unusable.
-bool ApplyOption(int option, const char* argument, CliOptions& options, std::uint64_t& buffer, std::uint64_t& overlap)
+bool ApplyOption(int option, const char* argument, CliOptions& options)
 {
     JobSettings& job = options.job;
     switch (option) {
@@ -134,11 +151,11 @@ bool ApplyOption(int option, const char* argument, CliOptions& options, std::uin
     case kHelp: options.help = true; return true;
     case kVersion: options.version = true; return true;
     case kBufferSize:
-        if (ParseBytes(argument, buffer)) return true;
+        if (ParseBytes(argument, options.bufferSize.emplace())) return true;
         options.error = std::string("invalid buffer size: ") + argument;
         return false;
     case kOverlap:
-        if (ParseBytes(argument, overlap)) return true;
+        if (ParseBytes(argument, options.overlap.emplace())) return true;
         options.error = std::string("invalid overlap: ") + argument;
         return false;
     default:
@@ -161,23 +178,19 @@ CliOptions ParseOptions(int argc, char** argv)
 {
     CliOptions options;
     options.job.ignoreCase = false;
-    std::uint64_t buffer = options.job.bufferSize;
-    std::uint64_t overlap = options.job.overlap;
     optind = 1;
     opterr = 0;
     int option = 0;
     while ((option = getopt_long(argc, argv, "r:imsxwayhd:", kOptions, nullptr)) != -1) {
         if (option == 'h') option = kHelp;
-        if (!ApplyOption(option, optarg, options, buffer, overlap)) return options;
+        if (!ApplyOption(option, optarg, options)) return options;
     }
     if (options.help || options.version) return options;
-    if (!BufferSettingsValid(buffer, overlap)) {
-        options.error = "buffer size and overlap must satisfy 0 < overlap < buffer size <= 1073741824";
+    FinishExpandOptions(options);
+    if (!options.saveConfig.empty()) {
+        if (optind < argc) options.error = "--save-config takes no PATTERN or PATH (see --help)";
         return options;
     }
-    options.job.bufferSize = static_cast<std::uint32_t>(buffer);
-    options.job.overlap = static_cast<std::uint32_t>(overlap);
-    FinishExpandOptions(options);
     if (options.list) {
         options.paths.assign(argv + optind, argv + argc);
         if (options.paths.empty()) options.error = "--list needs at least one PATH (see --help)";
@@ -197,6 +210,7 @@ std::string UsageText()
 {
     return "Usage: qmend [OPTION]... PATTERN PATH...\n"
            "   or: qmend --list [OPTION]... PATH...\n"
+           "   or: qmend --save-config=FILE [OPTION]...\n"
            "Search PATTERN in the content (and optionally the names) of each PATH, show every\n"
            "occurrence and ask what to do with it; with -r, replace the confirmed ones.\n"
            "\n"
@@ -212,8 +226,14 @@ std::string UsageText()
            "  -a, --all              \"Process all !\": take every occurrence without asking\n"
            "  -y, --yes              answer Yes to the questions asked before the run\n"
            "      --report=FILE      also write the report file\n"
-           "      --buffer-size=N    read buffer size in bytes (default 65536)\n"
-           "      --overlap=N        overlap in bytes (default 512; less than the buffer size)\n"
+           "      --buffer-size=N    read buffer size in bytes (default: the configuration's)\n"
+           "      --overlap=N        overlap in bytes (less than the buffer size)\n"
+           "      --backup=ARCHIVE   make a backup archive (.zip or .7z) of the targets first\n"
+           "      --empty-temp-dir   allow the backup to empty the temp dir\n"
+           "      --config=FILE      load a parameter file after the configuration\n"
+           "      --temp-dir=DIR     the temp dir for this run\n"
+           "      --archive-dir=DIR  the archive dir for this run\n"
+           "      --save-config=FILE write the values to a parameter file (no PATTERN or PATH)\n"
            "\n"
            "Before the run the listed directories are expanded into their content:\n"
            "  -d, --depth=N          -1 (the default): 99 levels; 0: no expanding (only filters\n"

@@ -1,10 +1,14 @@
 /*
  * The command line of qmend: options into a JobSettings, the expansion's settings and the
- * answers' policy, then the pattern (none with --list) and the paths. Parsed with getopt_long; a bad option, a missing operand or a bad
+ * answers' policy, the configuration and backup options, then the pattern (none with --list
+ * or --save-config) and the paths. Buffer size and overlap are checked once they are merged
+ * with the configuration's. Parsed with getopt_long; a bad option, a missing operand or a bad
  * number is a usage error with a message.
  */
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,20 @@ struct CliOptions {
     bool exactName = false;
     bool emptyDirs = false;
     bool zeroSizeDirs = false;
+    // Buffer size and overlap given on the command line (else the configuration's).
+    std::optional<std::uint64_t> bufferSize;
+    std::optional<std::uint64_t> overlap;
+    // --temp-dir and --archive-dir for this run (empty: the configuration's).
+    std::string tempDir;
+    std::string archiveDir;
+    // --config: a parameter file loaded after the start-up read.
+    std::string configFile;
+    // --save-config: write the values to this parameter file and stop.
+    std::string saveConfig;
+    // --backup: the archive; the backup question is answered Yes.
+    std::string backupArchive;
+    // --empty-temp-dir: the question before the temp dir is emptied is answered Yes.
+    bool emptyTempDir = false;
     // The paths to work on, as given.
     std::vector<std::string> paths;
     // --help or --version was asked for.

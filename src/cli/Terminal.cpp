@@ -4,6 +4,7 @@
 #include "cli/Terminal.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <unistd.h>
 
@@ -12,6 +13,9 @@
 #include "run/SearchRun.h"
 
 namespace {
+
+// How the backup's question before it empties the temp dir begins.
+constexpr const char* kEmptyTempDirQuestion = "Now the content of your temp dir:";
 
 // Characters of context shown on each side of an occurrence.
 constexpr std::size_t kShownContext = 60;
@@ -33,8 +37,8 @@ void ContextAround(const std::string& text, std::size_t start, std::size_t lengt
 
 }  // namespace
 
-Terminal::Terminal(std::FILE* in, std::FILE* out, std::FILE* err, bool yes)
-    : in_(in), out_(out), err_(err), yes_(yes), highlight_(isatty(fileno(err)) == 1), inIsTerminal_(isatty(fileno(in)) == 1)
+Terminal::Terminal(std::FILE* in, std::FILE* out, std::FILE* err, AnswerPolicy policy)
+    : in_(in), out_(out), err_(err), policy_(std::move(policy)), highlight_(isatty(fileno(err)) == 1), inIsTerminal_(isatty(fileno(in)) == 1)
 {
 }
 
@@ -65,11 +69,9 @@ bool Terminal::Ask(const std::string& text)
 {
     std::fprintf(err_, "%s [y/N] ", MessageForTerminal(text).c_str());
     bool yes = false;
-    if (text == runtext::kBackupQuestion) {
-        std::fprintf(err_, "no\n");
-    } else if (yes_) {
-        std::fprintf(err_, "yes\n");
-        yes = true;
+    if (const std::optional<bool> decided = PolicyAnswer(text)) {
+        yes = *decided;
+        std::fprintf(err_, "%s\n", yes ? "yes" : "no");
     } else {
         std::fflush(err_);
         std::string line;
@@ -77,6 +79,20 @@ bool Terminal::Ask(const std::string& text)
         if (!inIsTerminal_) std::fprintf(err_, "%s\n", EscapeForTerminal(line).c_str());
     }
     return yes;
+}
+
+std::optional<bool> Terminal::PolicyAnswer(const std::string& text) const
+{
+    if (text == runtext::kBackupQuestion) return !policy_.backupArchive.empty();
+    if (text.rfind(kEmptyTempDirQuestion, 0) == 0) return policy_.emptyTempDir;
+    if (policy_.yes) return true;
+    return std::nullopt;
+}
+
+std::optional<std::string> Terminal::ChooseSaveFile(const FileChooserRequest&)
+{
+    if (policy_.backupArchive.empty()) return std::nullopt;
+    return policy_.backupArchive;
 }
 
 void Terminal::ShowOccurrence(const OccurrenceBox& box, const OccurrenceDetails& details)

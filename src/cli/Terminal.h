@@ -19,18 +19,29 @@
 
 class SearchRun;
 
+// How the questions before a run are answered.
+struct AnswerPolicy {
+    // --yes: Yes to the questions before the run (not the backup's, nor the temp dir's).
+    bool yes = false;
+    // --backup: the archive the archive dialog returns; the backup question is Yes with it.
+    std::string backupArchive;
+    // --empty-temp-dir: Yes to emptying the temp dir before the backup.
+    bool emptyTempDir = false;
+};
+
 class Terminal : public Desktop, public StartView, public Progress {
 public:
-    // in: answers; out: the report; err: everything shown to the user. yes answers the
-    // questions before the run.
-    Terminal(std::FILE* in, std::FILE* out, std::FILE* err, bool yes);
+    // in: answers; out: the report; err: everything shown to the user.
+    Terminal(std::FILE* in, std::FILE* out, std::FILE* err, AnswerPolicy policy);
 
     // The run whose buttons the answers press.
     void Attach(SearchRun* run) { run_ = run; }
     // Prints the report list's appended lines to out from now on.
     void Follow(LineList& report);
-    // Whether a notice (always an error for qmend) was shown.
+    // Whether a notice was shown since the last ForgetNotices (during a run's start, every
+    // notice is an error).
     bool ShowedNotice() const { return showedNotice_; }
+    void ForgetNotices() { showedNotice_ = false; }
     // "Process all !" is ticked: occurrences are no longer shown.
     void SetProcessAll(bool on) { processAll_ = on; }
 
@@ -44,7 +55,7 @@ public:
     std::string GetClipboardText() override { return {}; }
     bool OpenWithDefaultHandler(const std::string&) override { return false; }
     bool SetTopmost(bool) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const FileChooserRequest&) override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile(const FileChooserRequest&) override;
     std::vector<std::string> ChooseOpenFiles(const FileChooserRequest&) override { return {}; }
     FolderBrowseResult BrowseForFolder(const std::string&, const std::string&, int, int) override { return {}; }
 
@@ -64,8 +75,10 @@ public:
 private:
     // Reads one line of input; false at its end.
     bool ReadLine(std::string& line);
-    // Asks a question; Yes only for "y" or "yes" (or --yes).
+    // Asks a question; Yes for "y" or "yes", or by the policy.
     bool Ask(const std::string& text);
+    // The policy's answer to a question, if it has one.
+    std::optional<bool> PolicyAnswer(const std::string& text) const;
     // Prints the answer prompt for an occurrence.
     void Prompt();
     // Hands an answer line to the run; false when it is not an answer.
@@ -77,8 +90,8 @@ private:
     std::FILE* out_;
     // Where occurrences, questions and notices go.
     std::FILE* err_;
-    // Whether the questions before the run are answered Yes.
-    bool yes_;
+    // How the questions before the run are answered.
+    AnswerPolicy policy_;
     // Whether err_ is a terminal (the occurrence is then highlighted).
     bool highlight_;
     // Whether in_ is a terminal (which echoes the answers itself).

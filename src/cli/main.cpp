@@ -1,8 +1,9 @@
 /*
- * qmend: the search/replace run from a terminal. The paths are added to a target list as
- * dropped names are and expanded as "Expand!" expands them, then the run is started exactly
- * as the Start page's go button starts it, with the terminal answering its questions and
- * occurrences.
+ * qmend: the search/replace run from a terminal. It runs the program's start-up (the
+ * configuration file read or created, the work directories checked), applies --config and
+ * the command line's values, adds the paths to a target list as dropped names are added and
+ * expands them as "Expand!" does, then starts the run exactly as the Start page's go button
+ * starts it, with the terminal answering its questions and occurrences.
  *
  * Exit status: 0 something was found; 1 nothing was found, or a question was answered No;
  * 2 bad usage or an error message of the run's start; 3 the run ended but a target could not
@@ -12,13 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "backup/Backup.h"
 #include "backup/FileChooser.h"
 #include "base/Random.h"
 #include "cli/Options.h"
 #include "cli/Terminal.h"
 #include "cli/TerminalText.h"
 #include "run/SearchRun.h"
+#include "settings/ConfigPage.h"
+#include "settings/Startup.h"
 #include "targets/CFileFinder.h"
 #include "targets/ExpandOptions.h"
 #include "targets/TargetList.h"
@@ -33,6 +35,13 @@ constexpr int kExitTargetFailed = 3;
 // The version printed by --version.
 constexpr const char* kVersion = "qmend (Quillmend) " QM_VERSION_TEXT;
 
+// Prints a usage or setup error and gives the error status.
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "qmend: %s\n", EscapeForTerminal(message).c_str());
+    return kExitError;
+}
+
 // Adds the paths to the list as dropped names are added; reports the missing ones.
 void AddPaths(TargetList& targets, const std::vector<std::string>& paths)
 {
@@ -45,14 +54,62 @@ void AddPaths(TargetList& targets, const std::vector<std::string>& paths)
         std::fprintf(stderr, "qmend: %s: no such file or directory\n", EscapeForTerminal(path).c_str());
 }
 
-// The directory of the running executable.
-std::string ProgramDirectory()
+// Loads --config and applies the command line's values to the configuration page; an
+// error message, or empty when the values are usable.
+std::string ConfigureFrom(const CliOptions& options, CMainConfigSheet& sheet, Desktop& desktop)
 {
-    std::vector<char> buffer(4096);
-    const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n <= 0) return ".";
-    const std::string path(buffer.data(), static_cast<std::size_t>(n));
-    return path.substr(0, path.find_last_of('/'));
+    CMainConfigPage1& page = sheet.page;
+    if (!options.configFile.empty() && !LoadParamsFrom(sheet, desktop, options.configFile))
+        return "cannot read the parameter file " + options.configFile;
+    const std::uint64_t buffer = options.bufferSize.value_or(page.bufferSize);
+    const std::uint64_t overlap = options.overlap.value_or(page.overlap);
+    if (!BufferSettingsValid(buffer, overlap))
+        return "buffer size and overlap must satisfy 0 < overlap < buffer size <= 1073741824";
+    page.bufferSize = static_cast<std::uint32_t>(buffer);
+    page.overlap = static_cast<std::uint32_t>(overlap);
+    if (!options.tempDir.empty()) page.tempDir = CDynString(options.tempDir.c_str());
+    if (!options.archiveDir.empty()) page.archiveDir = CDynString(options.archiveDir.c_str());
+    return {};
+}
+
+// The job: the command line's pattern options with the configuration's values.
+JobSettings JobFrom(const CliOptions& options, const CMainConfigPage1& page)
+{
+    JobSettings job = options.job;
+    job.bufferSize = page.bufferSize;
+    job.overlap = page.overlap;
+    job.tempDir = page.tempDir.View();
+    job.archiveDir = page.archiveDir.View();
+    if (!job.reportToFile) job.reportFilePath = page.reportFilePath.View();
+    return job;
+}
+
+// The target list of the paths, expanded unless asked not to.
+void BuildTargets(const CliOptions& options, TargetList& targets)
+{
+    AddPaths(targets, options.paths);
+    if (options.noExpand) return;
+    CFileFinder finder;
+    ExpandTargets(targets, finder, options.expand);
+}
+
+// Runs the job; the exit status.
+int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, Terminal& terminal,
+        const CDynString& archiverPath)
+{
+    LineList report;
+    FileChooser chooser;
+    SearchRun run(job, {terminal, terminal, terminal, report, targets, chooser});
+    run.SetArchiverPath(archiverPath);
+    terminal.Attach(&run);
+    terminal.Follow(report);
+    terminal.SetProcessAll(options.all);
+    terminal.ForgetNotices();
+    run.OnGoButton();
+    if (terminal.ShowedNotice()) return kExitError;
+    if (report.Count() == 0) return kExitNothing;
+    if (run.State().failedTargets > 0) return kExitTargetFailed;
+    return run.State().totalFound > 0 ? kExitFound : kExitNothing;
 }
 
 }  // namespace
@@ -68,36 +125,24 @@ int main(int argc, char** argv)
         std::printf("%s\n", kVersion);
         return kExitFound;
     }
-    if (!options.error.empty()) {
-        std::fprintf(stderr, "qmend: %s\n", options.error.c_str());
-        return kExitError;
-    }
+    if (!options.error.empty()) return Fail(options.error);
     SeedRandomFromTime();
-    Terminal terminal(stdin, stdout, stderr, options.yes);
+    Terminal terminal(stdin, stdout, stderr, {options.yes, options.backupArchive, options.emptyTempDir});
+    CMainConfigSheet sheet;
+    LineList welcome;
+    StartupEnvironment environment = CurrentEnvironment(ExecutableDirectory());
+    environment.warnMissingArchiver = !options.backupArchive.empty();
+    const StartupState startup = RunStartup(terminal, sheet, welcome, environment);
+    const std::string problem = ConfigureFrom(options, sheet, terminal);
+    if (!problem.empty()) return Fail(problem);
+    if (!options.saveConfig.empty())
+        return SaveParamsTo(sheet, options.saveConfig) ? kExitFound : Fail("cannot write " + options.saveConfig);
     TargetList targets;
-    LineList report;
-    FileChooser chooser;
-    AddPaths(targets, options.paths);
-    if (!options.noExpand) {
-        CFileFinder finder;
-        ExpandTargets(targets, finder, options.expand);
-    }
+    BuildTargets(options, targets);
     if (options.list) {
         targets.NormalizeTargets();
         for (const std::string& path : targets.Paths()) std::printf("%s\n", EscapeForTerminal(path).c_str());
         return kExitFound;
     }
-    SearchRun run(options.job, {terminal, terminal, terminal, report, targets, chooser});
-    run.SetArchiverPath(FindArchiver(ProgramDirectory(), std::getenv("PATH")));
-    terminal.Attach(&run);
-    terminal.Follow(report);
-    if (options.all) {
-        terminal.SetProcessAll(true);
-        run.OnProcessAll(true);
-    }
-    run.OnGoButton();
-    if (terminal.ShowedNotice()) return kExitError;
-    if (report.Count() == 0) return kExitNothing;
-    if (run.State().failedTargets > 0) return kExitTargetFailed;
-    return run.State().totalFound > 0 ? kExitFound : kExitNothing;
+    return Run(options, JobFrom(options, sheet.page), targets, terminal, startup.archiverPath);
 }

@@ -12,7 +12,9 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include "fakes/ScriptedDesktop.h"
 #include "fakes/TempDir.h"
+#include "settings/ConfigPage.h"
 
 namespace {
 
@@ -25,6 +27,10 @@ struct Outcome {
 
 class QmendTest : public ::testing::Test {
 protected:
+    // The first run creates the configuration beside the program and says so; later runs
+    // are quiet about it.
+    static void SetUpTestSuite() { std::system(QMEND_PATH " --save-config=/dev/null > /dev/null 2>&1"); }
+
     // Runs `prefix qmend args` in the scratch directory with input on standard input.
     Outcome Qmend(const std::string& args, const std::string& input, const std::string& prefix = "")
     {
@@ -157,4 +163,43 @@ TEST_F(QmendTest, ListedDirectoriesAreExpandedBeforeTheRun)
     const Outcome run = Qmend("-a -y qmend d", "");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find(d + "/e/b.log\nfound in content:1\nTotal found:2\n"), std::string::npos);
+}
+
+TEST_F(QmendTest, ConfigurationIsSavedLoadedAndOverriddenByTheCommandLine)
+{
+    const std::string programDir = std::filesystem::path(QMEND_PATH).parent_path().string();
+    CMainConfigSheet expected;
+    expected.page.tempDir = CDynString((programDir + "/qmend_temp").c_str());
+    expected.page.archiveDir = CDynString((programDir + "/qmend_arch").c_str());
+    ASSERT_TRUE(SaveParamsTo(expected, dir / "expected.par"));
+    EXPECT_EQ(Qmend("--save-config=default.par", "").status, 0);
+    EXPECT_EQ(ReadFile(dir / "default.par"), ReadFile(dir / "expected.par"));
+
+    EXPECT_EQ(Qmend("--save-config=small.par --buffer-size=100 --overlap=10 --temp-dir=/t", "").status, 0);
+    CMainConfigSheet loaded;
+    ScriptedDesktop desktop;
+    ASSERT_TRUE(LoadParamsFrom(loaded, desktop, dir / "small.par"));
+    EXPECT_EQ(loaded.page.bufferSize, 100u);
+    EXPECT_EQ(loaded.page.overlap, 10u);
+    EXPECT_EQ(loaded.page.tempDir.View(), "/t");
+    // A 150-byte match does not fit the loaded 100-byte buffer, but fits a larger one.
+    File("long.txt", std::string(150, 'a'));
+    EXPECT_EQ(Qmend("-a -y --config=small.par 'a{150}' long.txt", "").status, 1);
+    EXPECT_EQ(Qmend("-a -y --config=small.par --buffer-size=200 'a{150}' long.txt", "").status, 0);
+    EXPECT_EQ(Qmend("-y --config=missing.par a long.txt", "").status, 2);
+    EXPECT_EQ(Qmend("--config=small.par --overlap=100 a long.txt", "").status, 2);
+}
+
+TEST_F(QmendTest, BackupIsMadeOnlyWhenAskedAndAllowedToEmptyTheTempDir)
+{
+    const std::string target = File("t.txt", "abc");
+    std::filesystem::create_directory(dir / "tmp");
+    const std::string backup = "-a -y -r X --temp-dir=tmp --backup=" + dir / "b.zip" + " b t.txt";
+    EXPECT_NE(Qmend(backup, "").status, 0);
+    EXPECT_EQ(ReadFile(target), "abc");
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.zip"));
+    EXPECT_EQ(Qmend("--empty-temp-dir " + backup, "").status, 0);
+    EXPECT_EQ(ReadFile(target), "aXc");
+    ASSERT_TRUE(std::filesystem::exists(dir / "b.zip"));
+    EXPECT_EQ(std::system(("7za t '" + dir / "b.zip" + "' > /dev/null").c_str()), 0);
 }
