@@ -34,8 +34,9 @@ void SeedRandom(unsigned seed)
 
 void SeedRandomFromTime()
 {
+    // Nanoseconds, so two programs started within one second draw different names.
     auto now = std::chrono::system_clock::now().time_since_epoch();
-    SeedRandom(static_cast<unsigned>(std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    SeedRandom(static_cast<unsigned>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
     for (int i = 0; i < 5; ++i)
         RandomDraw();
 }
