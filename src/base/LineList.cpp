@@ -1,10 +1,13 @@
 /*
  * LineList: lines and a parallel selection vector. Every mutation tells the listeners: a
  * structural change (insert, remove, reset) before and after, a text or selection change after.
+ * Removing many scattered selected lines compacts the list in one pass and reports a reset,
+ * instead of shifting the tail once per run.
  */
 #include "base/LineList.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -24,6 +27,17 @@ std::size_t LineList::Append(std::string line)
 {
     Insert(lines_.size(), std::move(line));
     return lines_.size() - 1;
+}
+
+void LineList::AppendLines(std::vector<std::string> lines)
+{
+    if (lines.empty())
+        return;
+    std::size_t first = lines_.size();
+    Notify(Kind::Inserted, Phase::Before, first, lines.size());
+    std::move(lines.begin(), lines.end(), std::back_inserter(lines_));
+    selected_.resize(lines_.size(), false);
+    Notify(Kind::Inserted, Phase::After, first, lines.size());
 }
 
 bool LineList::Insert(std::size_t i, std::string line)
@@ -50,24 +64,56 @@ bool LineList::Remove(std::size_t i)
 {
     if (i >= lines_.size())
         return false;
-    Notify(Kind::Removed, Phase::Before, i, 1);
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
-    selected_.erase(selected_.begin() + static_cast<std::ptrdiff_t>(i));
-    Notify(Kind::Removed, Phase::After, i, 1);
+    RemoveRange(i, 1);
     return true;
 }
 
 std::size_t LineList::RemoveSelected()
 {
-    std::size_t removed = 0;
-    // From the end, so the indices still to visit do not move.
-    for (std::size_t i = lines_.size(); i-- > 0;) {
-        if (selected_[i]) {
-            Remove(i);
-            ++removed;
-        }
+    // Runs of selected lines, as [first, end) pairs, in ascending order.
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    for (std::size_t i = 0; i < selected_.size(); ++i) {
+        if (!selected_[i])
+            continue;
+        if (!runs.empty() && runs.back().second == i)
+            runs.back().second = i + 1;
+        else
+            runs.emplace_back(i, i + 1);
     }
+    std::size_t removed = 0;
+    for (const auto& run : runs)
+        removed += run.second - run.first;
+    if (runs.size() > kMaxRunsRemovedOneByOne) {
+        RemoveSelectedAtOnce();
+        return removed;
+    }
+    // From the end, so the runs still to remove keep their indices.
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+        RemoveRange(run->first, run->second - run->first);
     return removed;
+}
+
+void LineList::RemoveRange(std::size_t first, std::size_t count)
+{
+    auto from = static_cast<std::ptrdiff_t>(first);
+    auto to = static_cast<std::ptrdiff_t>(first + count);
+    Notify(Kind::Removed, Phase::Before, first, count);
+    lines_.erase(lines_.begin() + from, lines_.begin() + to);
+    selected_.erase(selected_.begin() + from, selected_.begin() + to);
+    Notify(Kind::Removed, Phase::After, first, count);
+}
+
+void LineList::RemoveSelectedAtOnce()
+{
+    Notify(Kind::Reset, Phase::Before, 0, lines_.size());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (!selected_[i])
+            lines_[kept++] = std::move(lines_[i]);
+    }
+    lines_.resize(kept);
+    selected_.assign(kept, false);
+    Notify(Kind::Reset, Phase::After, 0, kept);
 }
 
 void LineList::Clear()

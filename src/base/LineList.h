@@ -47,13 +47,16 @@ public:
 
     // Appends a line (unselected); returns its index.
     std::size_t Append(std::string line);
+    // Appends several lines (unselected) as one insertion.
+    void AppendLines(std::vector<std::string> lines);
     // Inserts a line before index i (i == Count() appends), unselected. False if i is beyond.
     bool Insert(std::size_t i, std::string line);
     // Replaces the text of line i, keeping its selection. False if i is out of range.
     bool SetLine(std::size_t i, std::string line);
     // Removes line i. False if i is out of range.
     bool Remove(std::size_t i);
-    // Removes every selected line; returns how many.
+    // Removes every selected line; returns how many. Each run of adjacent selected lines is
+    // one removal; past kMaxRunsRemovedOneByOne runs the change is reported as a reset.
     std::size_t RemoveSelected();
     // Removes every line.
     void Clear();
@@ -75,7 +78,14 @@ public:
     int Subscribe(Listener listener);
     void Unsubscribe(int id);
 
+    // The most runs of selected lines RemoveSelected reports one by one.
+    static constexpr std::size_t kMaxRunsRemovedOneByOne = 32;
+
 private:
+    // Removes lines [first, first + count), which must exist.
+    void RemoveRange(std::size_t first, std::size_t count);
+    // Removes every selected line in one pass, reported as a reset.
+    void RemoveSelectedAtOnce();
     void Notify(LineListChange::Kind kind, LineListChange::Phase phase, std::size_t first,
                 std::size_t count) const;
 

@@ -76,9 +76,29 @@ TEST(LineListTest, SelectionFollowsTheLinesAndChangesAreBracketed)
     EXPECT_EQ(list.Lines(), (std::vector<std::string>{"z", "a", "c"}));
     EXPECT_EQ(list.SelectedCount(), 0u);
     EXPECT_EQ(log, (std::vector<std::string>{"1b4", "1a4", "1b2", "1a2"}));
+    list.AppendLines({"r0", "r1", "r2"});
+    list.Select(4, true);
+    list.Select(5, true);
+    log.clear();
+    EXPECT_EQ(list.RemoveSelected(), 2u);
+    EXPECT_EQ(log, (std::vector<std::string>{"1b4", "1a4"})) << "a run is removed at once";
+    EXPECT_EQ(list.Lines(), (std::vector<std::string>{"z", "a", "c", "r0"}));
+
+    std::vector<std::string> many;
+    for (int i = 0; i < 100; ++i)
+        many.push_back(std::to_string(i));
+    list.AppendLines(many);
+    for (std::size_t i = 4; i < list.Count(); i += 2)
+        list.Select(i, true);
+    log.clear();
+    EXPECT_EQ(list.RemoveSelected(), 50u);
+    EXPECT_EQ(log, (std::vector<std::string>{"4b0", "4a0"})) << "scattered runs become a reset";
+    ASSERT_EQ(list.Count(), 54u);
+    EXPECT_EQ(list.Line(53), "99");
+    EXPECT_EQ(list.SelectedCount(), 0u);
     list.SetLine(1, "A");
     list.Unsubscribe(id);
     list.Append("quiet");
     EXPECT_EQ(log.back(), "2a1");
-    EXPECT_EQ(list.Line(3), "quiet");
+    EXPECT_EQ(list.Line(54), "quiet");
 }
