@@ -122,6 +122,9 @@ TEST(PathsTest, RelativePathsBecomeAbsoluteWithTheirDirectoryPart)
     EXPECT_TRUE(ChangeCurrentDirectory(CDynString("/")));
     ASSERT_TRUE(ReadCurrentDirectory(current));
     EXPECT_STREQ(current.GetText(), "/");
+    CDynString rootLevel("top.txt");
+    MakeAbsolute(rootLevel);
+    EXPECT_STREQ(rootLevel.GetText(), "/top.txt") << "no doubled separator at the root";
 }
 
 TEST(PathsTest, BaseNameExtensionAndRandomNames)
