@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -65,6 +66,22 @@ bool WriteAll(int descriptor, const unsigned char* data, std::size_t size)
     return true;
 }
 
+// Removes the symbolic links directly inside dir that name nothing a walk takes (a missing
+// target, a FIFO, a socket, a device): the walk never lists them, and they would keep the
+// directory from being removed. Only the links go; what they point to is not touched.
+void RemoveUntakenLinks(const std::string& dir)
+{
+    DIR* listing = opendir(dir.c_str());
+    if (listing == nullptr)
+        return;
+    for (const dirent* entry = readdir(listing); entry != nullptr; entry = readdir(listing)) {
+        std::string path = dir + "/" + entry->d_name;
+        if (EntryOf(path.c_str()) == Entry::Link && GetPathKind(path.c_str()) == kPathNothing)
+            unlink(path.c_str());
+    }
+    closedir(listing);
+}
+
 }  // namespace
 
 FileWiper::FileWiper(Desktop& desktop) : desktop_(desktop)
@@ -101,9 +118,11 @@ bool FileWiper::Wipe(CDynString path, bool keepRoot, int rounds)
     std::uint32_t filesGone = 0;
     for (const CWexNode<CDynString>* node = output.head; node != nullptr; node = node->next) {
         const CDynString& item = node->element;
+        bool isDirectory = GetPathKind(item.GetText()) == kPathDirectory;
+        if (isDirectory && EntryOf(item.GetText()) == Entry::Directory)
+            RemoveUntakenLinks(std::string(item.View()));
         if (keepRoot && item.View() == path.View())
             continue;
-        bool isDirectory = GetPathKind(item.GetText()) == kPathDirectory;
         bool gone = isDirectory ? WipeDirectory(rounds, item) : WipeFile(rounds, item, false);
         if (gone)
             ++(isDirectory ? dirsGone : filesGone);

@@ -121,9 +121,13 @@ TEST_F(Wipe, LinksAreRemovedNotFollowedAndSpecialFilesAreNeverOpened)
     tree.File("top/sub/b", "b");
     ASSERT_EQ(symlink(tree.At("outside").c_str(), tree.At("top/sub/link").c_str()), 0);
     ASSERT_EQ(symlink(outside.c_str(), tree.At("top/filelink").c_str()), 0);
+    ASSERT_EQ(symlink(tree.At("nowhere").c_str(), tree.At("top/sub/dangling").c_str()), 0);
+    ASSERT_EQ(mkfifo(tree.At("outside/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink(tree.At("outside/fifo").c_str(), tree.At("top/fifolink").c_str()), 0);
     EXPECT_TRUE(wiper.Wipe(CDynString(top.c_str()), false, 2));
     EXPECT_FALSE(std::filesystem::exists(top));
     EXPECT_EQ(ReadFile(outside), "untouched");
+    EXPECT_TRUE(std::filesystem::is_fifo(tree.At("outside/fifo")));
     std::string special = tree.Dir("special"), fifo = tree.At("special/fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     tree.File("special/plain", "p");
