@@ -66,17 +66,18 @@ bool WriteAll(int descriptor, const unsigned char* data, std::size_t size)
     return true;
 }
 
-// Removes the symbolic links directly inside dir that name nothing a walk takes (a missing
-// target, a FIFO, a socket, a device): the walk never lists them, and they would keep the
-// directory from being removed. Only the links go; what they point to is not touched.
-void RemoveUntakenLinks(const std::string& dir)
+// Removes what lies directly inside dir but never enters a walk: links to nothing or to a
+// special file, and FIFOs, sockets and devices. They hold no data of their own, are removed
+// without being opened, and would otherwise keep the directory from being removed.
+void RemoveUntakenEntries(const std::string& dir)
 {
     DIR* listing = opendir(dir.c_str());
     if (listing == nullptr)
         return;
     for (const dirent* entry = readdir(listing); entry != nullptr; entry = readdir(listing)) {
         std::string path = dir + "/" + entry->d_name;
-        if (EntryOf(path.c_str()) == Entry::Link && GetPathKind(path.c_str()) == kPathNothing)
+        Entry kind = EntryOf(path.c_str());
+        if (kind == Entry::Other || (kind == Entry::Link && GetPathKind(path.c_str()) == kPathNothing))
             unlink(path.c_str());
     }
     closedir(listing);
@@ -120,7 +121,7 @@ bool FileWiper::Wipe(CDynString path, bool keepRoot, int rounds)
         const CDynString& item = node->element;
         bool isDirectory = GetPathKind(item.GetText()) == kPathDirectory;
         if (isDirectory && EntryOf(item.GetText()) == Entry::Directory)
-            RemoveUntakenLinks(std::string(item.View()));
+            RemoveUntakenEntries(std::string(item.View()));
         if (keepRoot && item.View() == path.View())
             continue;
         bool gone = isDirectory ? WipeDirectory(rounds, item) : WipeFile(rounds, item, false);

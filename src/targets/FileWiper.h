@@ -6,9 +6,10 @@
  * 0 rounds items are only deleted; with keep-root the listed directory itself stays, which is
  * how other layers empty a directory.
  *
- * Data safety: a symbolic link is removed itself and never written through or walked into
- * (a link to nothing, or to a special file, is removed too, so that its directory can go);
- * a FIFO, socket or device is never opened; every write and flush is checked; a random rename
+ * Data safety: a symbolic link is removed itself and never written through or walked into;
+ * a FIFO, socket or device is never opened (inside a wiped directory it is only unlinked, as
+ * is a link to nothing, so that the directory can go); every write and flush is checked; a
+ * random rename
  * never replaces an existing name (another random name is tried instead); and an item counts
  * as wiped only when its removal succeeded (or it was already gone).
  */
