@@ -167,7 +167,7 @@ bool ApplyOption(int option, const char* argument, CliOptions& options)
 void FinishExpandOptions(CliOptions& options)
 {
     ExpandOptions& expand = options.expand;
-    if (options.exactName) expand.pattern = RewriteExactMatch(expand.pattern, true);
+    if (options.exactName && !expand.pattern.empty()) expand.pattern = RewriteExactMatch(expand.pattern, true);
     if (options.zeroSizeDirs) SetZeroSizeDirs(expand.criteria);
     if (options.emptyDirs) SetEmptyDirs(expand.criteria);
 }
