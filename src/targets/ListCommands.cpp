@@ -1,6 +1,6 @@
 /*
- * The list commands. Every question is Yes/No/Cancel and only Yes goes on; lines are
- * removed from the last to the first so that the indices still to visit stay valid.
+ * The list commands. Every question is Yes/No/Cancel and only Yes goes on. Lines go in one
+ * pass over the list (through the selection), so a long list is cut down in linear time.
  */
 #include "targets/ListCommands.h"
 
@@ -29,23 +29,25 @@ bool DeleteSelectedAsked(Desktop& desktop, LineList& lines)
     std::size_t selected = lines.SelectedCount();
     if (selected == 0 || !Confirmed(desktop, DeleteQuestion(selected)))
         return false;
-    for (std::size_t i = lines.Count(); i-- > 0;) {
-        if (lines.IsSelected(i))
-            lines.Remove(i);
-    }
+    lines.RemoveSelected();
     return true;
 }
 
-// Asks about and deletes the lines that are not selected; whether anything was asked for.
+void InvertSelection(LineList& lines)
+{
+    for (std::size_t i = 0; i < lines.Count(); ++i)
+        lines.Select(i, !lines.IsSelected(i));
+}
+
+// Asks about and deletes the lines that are not selected; whether it deleted them.
 bool LeaveSelectedAsked(Desktop& desktop, LineList& lines)
 {
     std::size_t selected = lines.SelectedCount();
     if (lines.Count() == 0 || selected == 0 || !Confirmed(desktop, DeleteQuestion(lines.Count() - selected)))
         return false;
-    for (std::size_t i = lines.Count(); i-- > 0;) {
-        if (!lines.IsSelected(i))
-            lines.Remove(i);
-    }
+    InvertSelection(lines);
+    lines.RemoveSelected();
+    lines.SelectAll(true);
     return true;
 }
 
@@ -62,12 +64,6 @@ void Copy(Desktop& desktop, const LineList& lines, bool selectedOnly, const char
         return;
     desktop.SetClipboardText(ClipboardText(lines, selectedOnly).c_str());
     desktop.Notice(std::to_string(n) + " items has copied " + where + " the clipboard");
-}
-
-void SelectEach(LineList& lines, bool invert, bool on)
-{
-    for (std::size_t i = 0; i < lines.Count(); ++i)
-        lines.Select(i, invert ? !lines.IsSelected(i) : on);
 }
 
 // A usable piece as the target list holds it: absolute, its directory part kept.
@@ -157,13 +153,11 @@ bool RunSelectionCommand(LineList& lines, ListCommand command)
 {
     switch (command) {
     case ListCommand::SelectAll:
-        SelectEach(lines, false, true);
-        return true;
     case ListCommand::DeselectAll:
-        SelectEach(lines, false, false);
+        lines.SelectAll(command == ListCommand::SelectAll);
         return true;
     case ListCommand::InvertSelection:
-        SelectEach(lines, true, false);
+        InvertSelection(lines);
         return true;
     default:
         return false;
@@ -224,8 +218,8 @@ void RunListCommand(Desktop& desktop, TargetList& targets, ListCommand command)
         return;
     switch (command) {
     case ListCommand::DeleteSelected:
-        if (targets.lines.SelectedCount() > 0 && Confirmed(desktop, DeleteQuestion(targets.lines.SelectedCount())))
-            targets.DeleteSelectedLines();
+        if (DeleteSelectedAsked(desktop, targets.lines))
+            targets.RecountList();
         break;
     case ListCommand::LeaveSelected:
         if (LeaveSelectedAsked(desktop, targets.lines))
