@@ -145,6 +145,8 @@ TEST_F(Wipe, LinksAreRemovedNotFollowedAndSpecialFilesAreNeverOpened)
 
 TEST_F(Wipe, AFileThatCannotBeMadeWritableStaysAsItWas)
 {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a file nobody cannot make writable needs another owner";
     std::filesystem::permissions(tree.root, std::filesystem::perms::all);
     ASSERT_TRUE(GiveToNobody(tree.Dir("open")));
     std::string locked = tree.File("open/locked", "precious");
@@ -161,6 +163,8 @@ TEST_F(Wipe, AFileThatCannotBeMadeWritableStaysAsItWas)
 
 TEST_F(Wipe, ThePageAsksTwiceAndCountsTheNormalizedLinesItWiped)
 {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a file nobody cannot make writable needs another owner";
     page.OnWipe();
     std::filesystem::permissions(tree.root, std::filesystem::perms::all);
     std::string dir = tree.Dir("d"), inside = tree.File("d/inside", "i"), stays = tree.Dir("stays");
