@@ -35,8 +35,8 @@ int SearchRun::ScanContent(const std::string& path)
             break;
         }
         state_.output.clear();
-        count += SearchChunk(path, replaced);
         const bool atEnd = fill == ReadBuffer::Fill::Last;
+        count += SearchChunk(path, atEnd, replaced);
         const std::string_view rest = buffer.FinishChunk(atEnd);
         if (atEnd && state_.fileState == kFileReading) state_.fileState = kFileEnd;
         if (!searchOnly && state_.fileState != kFileAbandoned) {
@@ -51,16 +51,22 @@ int SearchRun::ScanContent(const std::string& path)
     return count;
 }
 
-int SearchRun::SearchChunk(const std::string& path, int& replaced)
+int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replaced)
 {
     ReadBuffer& buffer = state_.readBuffer;
     const std::string_view chunk = buffer.Chunk();
+    // Unless the file ends here, a match starting in the last `overlap` bytes is left for the
+    // next chunk, which starts with those bytes and sees what follows them: cut at the chunk
+    // end, a match such as an e-mail address, or one ending in "\b" or "$", could be shorter
+    // than the one the whole file holds.
+    const std::size_t deferFrom = lastChunk ? chunk.size() + 1 : chunk.size() - job_.overlap;
     int found = 0;
     while (state_.fileState == kFileReading && state_.running) {
         state_.matches.t_DeleteList();
         if (state_.regex.FindAll(chunk, &state_.matches, static_cast<int>(buffer.searchFrom), -1) <= 0) break;
         const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset);
         const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
+        if (start >= deferFrom) break;
         if (length == 0) {
             // An empty match is no occurrence: step over it; the byte stays unconsumed.
             buffer.searchFrom = start + 1;

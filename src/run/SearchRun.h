@@ -94,8 +94,9 @@ private:
     void FailInitialization();
     // Handles target i of the list.
     void RunTarget(std::size_t i);
-    // Searches the current chunk; the occurrences found. `replaced` counts the confirmed ones.
-    int SearchChunk(const std::string& path, int& replaced);
+    // Searches the current chunk (the file's last when lastChunk); the occurrences found.
+    // `replaced` counts the confirmed ones.
+    int SearchChunk(const std::string& path, bool lastChunk, int& replaced);
     // Finishes a rewrite after the scan: commit, or discard with "file write error".
     void FinishRewrite(ReplacementFile& file, const std::string& path, bool created, int count, int replaced);
     // Renames the target to newName in its directory; "renamimg error" when refused.

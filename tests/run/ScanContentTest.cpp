@@ -35,6 +35,19 @@ TEST_F(ScanContentTest, ChunkEndsNeitherSplitNorDoubleAnOccurrence)
     EXPECT_EQ(ReadFile(ends), "0123456<abc>xyz<abc>");
 }
 
+TEST_F(ScanContentTest, AMatchThatCouldGoOnPastTheChunkEndIsTakenWhole)
+{
+    job.bufferSize = 16;
+    job.overlap = 8;
+    Replace("\\w+@\\w+\\.\\w+", "<$0>");
+    // The first chunk ends inside the address, after "a@c.efg".
+    const std::string path = File("mail.txt", "xxxxxxxx a@c.efgh yyyyyyyy");
+    List({path});
+    Answer("a");
+    run.RunJob();
+    EXPECT_EQ(ReadFile(path), "xxxxxxxx <a@c.efgh> yyyyyyyy");
+}
+
 TEST_F(ScanContentTest, EmptyMatchesAreNeverCountedAndNeverCostAByte)
 {
     Replace("\\d*", "<$0>");
