@@ -469,7 +469,7 @@ const char* Pattern::required_candidate(const char* pos, const char* last, const
         const char* d = static_cast<const char*>(std::memchr(pos + required_lo_, required_byte_, static_cast<size_t>(end - pos - required_lo_)));
         if (d == nullptr)
             return nullptr;
-        const char* p = d - required_hi_ > pos ? d - required_hi_ : pos;
+        const char* p = d - pos > required_hi_ ? d - required_hi_ : pos;
         for (; p <= d - required_lo_ && p <= last; ++p)
             if (table == nullptr || table[static_cast<unsigned char>(*p)])
                 return p;
