@@ -130,7 +130,9 @@ bool FileWiper::Wipe(CDynString path, bool keepRoot, int rounds)
         if (progress != nullptr)
             progress->StepIt();
     }
-    return dirsGone == tally.dirs - (keepRoot ? 1 : 0) && filesGone == tally.files;
+    bool allGone = dirsGone == tally.dirs - (keepRoot ? 1 : 0) && filesGone == tally.files;
+    // A kept root must be empty too: what the walk could not list never entered the tally.
+    return allGone && (!keepRoot || IsEmptyDirectory(path));
 }
 
 bool FileWiper::WipeFile(int rounds, const CDynString& path, bool showBlocks)

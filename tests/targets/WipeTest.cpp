@@ -143,7 +143,7 @@ TEST_F(Wipe, LinksAreRemovedNotFollowedAndSpecialFilesAreNeverOpened)
     EXPECT_EQ(progress.stepCount, 2) << "the kept root takes no step";
 }
 
-TEST_F(Wipe, AFileThatCannotBeMadeWritableStaysAsItWas)
+TEST_F(Wipe, WhatCannotBeMadeWritableOrListedStaysAndFailsTheWipe)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "a file nobody cannot make writable needs another owner";
@@ -159,6 +159,12 @@ TEST_F(Wipe, AFileThatCannotBeMadeWritableStaysAsItWas)
     EXPECT_EQ(wipeAsNobody(writable), 1) << "nobody can wipe its own file";
     EXPECT_EQ(wipeAsNobody(locked), 0);
     EXPECT_EQ(ReadFile(locked), "precious");
+    tree.File("open/closed/inside");
+    ASSERT_EQ(chmod(tree.At("open/closed").c_str(), 0700), 0);
+    std::string open = tree.At("open");
+    EXPECT_EQ(RunAsNobody([&] { return wiper.Wipe(CDynString(open.c_str()), true, 0) ? 1 : 0; }), 0)
+        << "an unlistable directory keeps the root from being empty";
+    EXPECT_TRUE(std::filesystem::exists(tree.At("open/closed/inside")));
 }
 
 TEST_F(Wipe, ThePageAsksTwiceAndCountsTheNormalizedLinesItWiped)
