@@ -148,6 +148,7 @@ void AdvancedValues::OnOpening(std::time_t now)
 
 void SetZeroSizeDirs(FinderCriteria& criteria)
 {
+    criteria.contentOn = criteria.criteriaOn = true;
     criteria.minFiles = criteria.minDirs = 0;
     criteria.minBytes = 0;
     criteria.maxFiles = criteria.maxDirs = kManyItems;
@@ -156,6 +157,7 @@ void SetZeroSizeDirs(FinderCriteria& criteria)
 
 void SetEmptyDirs(FinderCriteria& criteria)
 {
+    criteria.contentOn = criteria.criteriaOn = true;
     criteria.minFiles = criteria.minDirs = criteria.maxFiles = criteria.maxDirs = 0;
     criteria.minBytes = criteria.maxBytes = 0;
 }

@@ -79,7 +79,8 @@ inline constexpr const char* kSizeUnits[] = {"byte", "kbyte", "mbyte"};
 // bounds only when any criterion is on.
 void ApplyAdvancedValues(const AdvancedValues& values, FinderCriteria& criteria);
 
-// The content bounds of "0-size dirs" and of "empty dirs" (which wins when both are set).
+// Turns the content test on with the bounds of "0-size dirs", or of "empty dirs" (which
+// wins when both are set: call it second).
 void SetZeroSizeDirs(FinderCriteria& criteria);
 void SetEmptyDirs(FinderCriteria& criteria);
 

@@ -129,7 +129,6 @@ TEST(ExpandCriteria, RangesAndContentBoundsAreInclusiveInOneTimeBase)
     ASSERT_TRUE(ParseTimeRange(std::string(day) + "..", TimeField::Created, finder.criteria));
     EXPECT_EQ(Walked(finder, {d}, -1).size(), 7u) << "all created after that day";
     finder.criteria = FinderCriteria{};
-    finder.criteria.criteriaOn = finder.criteria.contentOn = true;
     SetEmptyDirs(finder.criteria);
     std::string s1001 = tree.At("d/s1001");
     EXPECT_EQ(Sorted(Walked(finder, {d}, -1)), Sorted({s1, s1000, s1001, hollow, z}));
