@@ -30,7 +30,6 @@ struct char_set {
     void add_range(unsigned char first, unsigned char last, bool nocase);
     void add_set(const char_set& other);
     void invert();
-    bool empty() const { return (bits[0] | bits[1] | bits[2] | bits[3]) == 0; }
     bool all() const { return (bits[0] & bits[1] & bits[2] & bits[3]) == ~uint64_t(0); }
 };
 

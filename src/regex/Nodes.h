@@ -119,7 +119,7 @@ inline void check_stack(const match_state& st)
 const char* thread_stack_limit();
 
 enum class node_kind : uint8_t {
-    character, string, set, dot, repeat, anchor, backref, group, group_end, quantifier,
+    character, string, set, repeat, anchor, backref, group, group_end, quantifier,
     quant_loop, assertion, assertion_end, independent, conditional, recursion, end
 };
 

@@ -72,7 +72,6 @@ public:
     // Shortest and longest possible match (-1: unbounded).
     int min_width() const { return min_width_; }
     int max_width() const { return max_width_; }
-    const std::string& pattern_text() const { return pattern_; }
 
     // Parse a substitution text into the piece list; throws bad_regexpr and keeps the
     // previous list on error.
