@@ -40,16 +40,18 @@ files=("$work"/tree/*/*.txt)
 megabytes=$(du -sm "$work/tree" | cut -f1)
 cat "${files[@]}" > /dev/null
 
-# Runs a command line under /usr/bin/time; prints "seconds max-rss-kib" and leaves stdout in $work/out.
+# Runs a command line under /usr/bin/time; prints "wall-seconds cpu-seconds max-rss-kib" (CPU
+# time is user plus system time of the whole pipeline, the fair measure on a shared machine)
+# and leaves stdout in $work/out.
 timed() {
-  /usr/bin/time -f '%e %M' -o "$work/time" bash -c "$1" > "$work/out" 2> /dev/null || true
-  cat "$work/time"
+  /usr/bin/time -f '%e %U %S %M' -o "$work/time" bash -c "$1" > "$work/out" 2> /dev/null || true
+  awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time"
 }
 
-row() {  # task tool pattern-name seconds rss matches
+row() {  # task tool pattern-name wall cpu rss matches
   local mbps
-  mbps=$(awk -v m="$megabytes" -v s="$4" 'BEGIN { if (s > 0) printf "%.0f", m / s; else print "-" }')
-  printf '| %s | %s | %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" "$mbps" "$5" "$6"
+  mbps=$(awk -v m="$megabytes" -v s="$5" 'BEGIN { if (s > 0) printf "%.0f", m / s; else print "-" }')
+  printf '| %s | %s | %s | %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" "$5" "$mbps" "$6" "$7"
 }
 
 qmend_count() { grep -a '^Total found:' "$work/out" | cut -d: -f2; }
@@ -76,8 +78,10 @@ replace() {  # pattern-name qmend-pattern posix-pattern perl-pattern
 
 echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'); tree: ${#files[@]} files, $megabytes MiB"
 echo
-echo "| task | tool | pattern | seconds | MiB/s | max RSS KiB | matches |"
-echo "|---|---|---|---|---|---|---|"
+echo "Load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+echo "| task | tool | pattern | wall s | CPU s | MiB per CPU s | max RSS KiB | matches |"
+echo "|---|---|---|---|---|---|---|---|"
 search literal "$literal" "$literal" "$literal"
 search email "$email_perl" "$email_posix" "$email_perl"
 replace literal "$literal" "$literal" "$literal"
@@ -85,10 +89,10 @@ replace email "$email_perl" "$email_posix" "$email_perl"
 
 # Memory against file size: one 1 MiB file and one 2 GiB file.
 for i in $(seq 1 256); do cat "$work/corpus.txt"; done > "$work/big.txt"
-read -r small_seconds small_rss <<< "$(timed "'$qmend' -a -y '$literal' '${files[0]}'")"
-read -r big_seconds big_rss <<< "$(timed "'$qmend' -a -y '$literal' '$work/big.txt'")"
+read -r small_wall small_cpu small_rss <<< "$(timed "'$qmend' -a -y '$literal' '${files[0]}'")"
+read -r big_wall big_cpu big_rss <<< "$(timed "'$qmend' -a -y '$literal' '$work/big.txt'")"
 echo
-echo "| file | seconds | max RSS KiB | matches |"
-echo "|---|---|---|---|"
-echo "| 2 GiB | $big_seconds | $big_rss | $(qmend_count) |"
-echo "| 1 MiB | $small_seconds | $small_rss | - |"
+echo "| file | wall s | CPU s | max RSS KiB | matches |"
+echo "|---|---|---|---|---|"
+echo "| 2 GiB | $big_wall | $big_cpu | $big_rss | $(qmend_count) |"
+echo "| 1 MiB | $small_wall | $small_cpu | $small_rss | - |"

@@ -15,6 +15,7 @@
 #include "base/Desktop.h"
 #include "base/LineList.h"
 #include "base/Progress.h"
+#include "run/RunTexts.h"
 #include "run/StartView.h"
 
 class SearchRun;
@@ -107,5 +108,5 @@ private:
     // A notice was shown.
     bool showedNotice_ = false;
     // The go button's label.
-    std::string goLabel_ = "Search/Replace!";
+    std::string goLabel_ = runtext::kGoIdle;
 };

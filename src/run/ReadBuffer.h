@@ -36,7 +36,6 @@ public:
     bool Allocate(std::uint32_t bufferSize, std::uint32_t overlap);
     // Gives the memory back.
     void Free();
-    bool IsAllocated() const { return bytes_ != nullptr; }
 
     // Starts a new file: nothing carried, no line counted.
     void StartFile();
@@ -50,11 +49,10 @@ public:
 
     // The current chunk; Chunk().data()[Chunk().size()] is a NUL byte.
     std::string_view Chunk() const { return {bytes_.get(), size_}; }
-    std::size_t Size() const { return size_; }
     // The 1-based line number of chunk index i in the whole file.
     std::uint64_t LineOf(std::size_t i) const;
 
-    // Bytes [0, position) of the chunk have been handed on; position <= searchFrom <= Size().
+    // Bytes [0, position) of the chunk have been handed on; position <= searchFrom <= Chunk().size().
     std::size_t position = 0;
     // Where the next search of the chunk starts; it passes position only by stepping over
     // an empty match, and those stepped-over bytes are still handed on later.

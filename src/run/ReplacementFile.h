@@ -35,11 +35,6 @@ public:
     // Closes and removes the temporary file, if any.
     void Discard();
 
-    // Whether a temporary file exists and takes writes.
-    bool IsOpen() const { return descriptor_ != -1; }
-    // The temporary file's path (empty when there is none).
-    const std::string& TempPath() const { return tempPath_; }
-
 private:
     // The file whose content is replaced: the listed path with every link resolved.
     std::string targetPath_;
