@@ -598,6 +598,7 @@ private:
                 continue;
             case ')':
                 flags = (flags | on) & ~off;
+                seq.last = last_item::zero_width;
                 return;
             case ':': {
                 require_more();

@@ -32,6 +32,7 @@ TEST(PatternSyntax, EveryErrorMessageForItsInput)
         {"a$*", "quantifier not expected"},
         {"\\b+", "quantifier not expected"},
         {"(?i)*", "quantifier not expected"},
+        {"a(?i)*", "quantifier not expected"},
         {"(?z)", "bad extension sequence"},
         {"(?<x)", "bad extension sequence"},
         {"(?i-m-s)", "bad extension sequence"},
