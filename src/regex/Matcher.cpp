@@ -250,21 +250,21 @@ bool group_end::match(match_state& st, const char* pos) const
     check_stack(st);
     if (number < 0)
         return owner->next->match(st, pos);
-    backref_tag saved = st.groups[number];
+    backref_tag old_backref = st.groups[number];
     backref_tag& g = st.groups[number];
     g.first = g.tentative;
     g.second = pos;
     g.matched = true;
     if (owner->next->match(st, pos))
         return true;
-    st.groups[number] = saved;
+    st.groups[number] = old_backref;
     return false;
 }
 
 bool group_quantifier::match(match_state& st, const char* pos) const
 {
     check_stack(st);
-    quant_slot saved = st.quants[slot];
+    quant_slot old_quant = st.quants[slot];
     st.quants[slot] = quant_slot{0, nullptr, pos};
     if (greedy) {
         if (max != 0) {
@@ -284,7 +284,7 @@ bool group_quantifier::match(match_state& st, const char* pos) const
                 return true;
         }
     }
-    st.quants[slot] = saved;
+    st.quants[slot] = old_quant;
     return false;
 }
 
@@ -296,8 +296,8 @@ bool quant_loop::match(match_state& st, const char* pos) const
     const group_quantifier& q = *owner;
     if (pos == st.quants[q.slot].prev_start)
         return q.next->match(st, pos);
-    quant_slot saved = st.quants[q.slot];
-    st.quants[q.slot].prev_start = saved.cur_start;
+    quant_slot old_quant = st.quants[q.slot];
+    st.quants[q.slot].prev_start = old_quant.cur_start;
     st.quants[q.slot].cur_start = pos;
     if (q.greedy) {
         if (st.quants[q.slot].count < q.max) {
@@ -318,8 +318,8 @@ bool quant_loop::match(match_state& st, const char* pos) const
             --st.quants[q.slot].count;
         }
     }
-    st.quants[q.slot].prev_start = saved.prev_start;
-    st.quants[q.slot].cur_start = saved.cur_start;
+    st.quants[q.slot].prev_start = old_quant.prev_start;
+    st.quants[q.slot].cur_start = old_quant.cur_start;
     return false;
 }
 
