@@ -104,6 +104,9 @@ TEST(Matcher, LookAroundIndependentConditionalAndRecursion)
     EXPECT_EQ(spans("(?!(a)b)a", "ac"), "0,1 -");
     EXPECT_EQ(spans("\\((?:[^()]|(?R))*\\)", "x(a(b)c)y"), "1,8");
     EXPECT_EQ(spans("(a)(?:(?R)|b)", "aab"), "0,3 0,1");
+    EXPECT_EQ(spans("(a)(?:(?R)|b)\\1", "aabaa"), "0,5 0,1");
+    EXPECT_EQ(spans("(?:x(?R)y|z)+", "xzyz"), "0,4");
+    EXPECT_EQ(spans("(?:x(?R)y|z){2}", "xzzyz"), "0,5");
     EXPECT_EQ(spans("(?R)", "a"), "nomatch");
 }
 
