@@ -124,15 +124,6 @@ namespace {
 
 [[noreturn]] void unterminated_set() { throw bad_regexpr("expecting end of character set"); }
 
-int hex_value(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
-        return (c | 0x20) - 'a' + 10;
-    return -1;
-}
-
 // One element read from a bracket expression: a single byte, or a class added directly.
 struct set_element {
     bool is_class = false;  // a class escape, already added to the set
@@ -155,8 +146,8 @@ set_element read_set_escape(const char*& p, const char* end, char_set& set, bool
     case 'e': e.ch = 27; return e;
     case 'x': {
         unsigned value = 0;
-        while (p < end && hex_value(*p) >= 0)
-            value = (value * 16 + static_cast<unsigned>(hex_value(*p++))) & 0xff;
+        while (p < end && hex_digit_value(*p) >= 0)
+            value = (value * 16 + static_cast<unsigned>(hex_digit_value(*p++))) & 0xff;
         e.ch = static_cast<unsigned char>(value);
         return e;
     }

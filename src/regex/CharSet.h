@@ -19,6 +19,15 @@ inline bool is_alpha_ascii(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0
 inline bool is_digit_ascii(unsigned char c) { return c >= '0' && c <= '9'; }
 inline bool is_space_ascii(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline bool is_word_ascii(unsigned char c) { return is_alpha_ascii(c) || is_digit_ascii(c) || c == '_'; }
+// Value of a hexadecimal digit, or -1.
+inline int hex_digit_value(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+        return (c | 0x20) - 'a' + 10;
+    return -1;
+}
 
 struct char_set {
     uint64_t bits[4] = {0, 0, 0, 0};  // membership bitmap, negation already applied once finished

@@ -4,12 +4,12 @@
  * A recursive-descent parser: one call per group, a loop per alternative. Literal
  * characters gather into a run that becomes one character or string node; a quantifier
  * after a run takes only its last character. Inline modifiers change the flags of the
- * enclosing group from that point on. After parsing, the compile step computes the
- * widths, anchoring, the literal prefix, the first-byte table, the per-group
- * alternative filters and the follow bytes of repeats, which let the search skip
- * hopeless positions. Deep nesting is bounded by the thread's stack, like matching.
+ * enclosing group from that point on. Each group gets a table of which alternatives
+ * can begin with which byte, and each repeat the byte its continuation must begin with.
+ * Pattern::compile at the end of this file runs the steps after parsing; Analysis.cpp
+ * settles where matches can begin. Deep nesting is bounded by the thread's stack.
  */
-#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "regex/Nodes.h"
@@ -23,15 +23,6 @@ namespace {
 constexpr int64_t max_repeat_count = INT32_MAX - 1;
 
 bool is_extended_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-int hex_digit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
-        return (c | 0x20) - 'a' + 10;
-    return -1;
-}
 
 // What the last item of a sequence is, for the quantifier that may follow it.
 enum class last_item { none, literal, node, zero_width, recursion, conditional };
@@ -436,8 +427,8 @@ private:
     char read_hex2()
     {
         int value = 0;
-        for (int i = 0; i < 2 && p_ < end_ && hex_digit(*p_) >= 0; ++i)
-            value = value * 16 + hex_digit(*p_++);
+        for (int i = 0; i < 2 && p_ < end_ && hex_digit_value(*p_) >= 0; ++i)
+            value = value * 16 + hex_digit_value(*p_++);
         return static_cast<char>(value);
     }
 
@@ -698,152 +689,6 @@ void Pattern::compile()
     compiled_ = true;
     if (!substitution_.empty())
         set_substitution(std::string(substitution_));
-}
-
-}  // namespace regex
-
-namespace regex {
-
-void Pattern::analyse(bool has_recursion)
-{
-    width_range w = top_->width();
-    min_width_ = w.min > INT_MAX ? INT_MAX : static_cast<int>(w.min);
-    max_width_ = w.max > INT_MAX ? -1 : static_cast<int>(w.max);
-
-    sub_expr* first = top_->alt_count == 1 ? top_->alts[0] : nullptr;
-    if (first != nullptr && first->kind == node_kind::anchor) {
-        auto* a = static_cast<anchor_node*>(first);
-        if ((a->type == anchor_type::line_begin && !a->multiline) || a->type == anchor_type::subject_begin)
-            try_every_start_ = false;
-    }
-    if (first != nullptr && first->kind == node_kind::repeat) {
-        auto* r = static_cast<repeat_node*>(first);
-        if (r->accepts_all && r->min <= 1 && r->max == INT32_MAX)
-            try_every_start_ = false;
-        r->leading = !has_recursion && r->max == INT32_MAX;
-        build_lead_suffix(r);
-    }
-    if (!try_every_start_)
-        return;
-    if (build_prefix(first) || build_prefixes(first))
-        return;
-    char_set starts;
-    if (!top_->first_bytes(starts) && !starts.all()) {
-        first_bytes_ = std::make_unique<uint8_t[]>(256);
-        for (unsigned c = 0; c < 256; ++c)
-            first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
-    }
-    width_range offset;
-    if (first != nullptr && !lead_suffix_)
-        find_required_byte(first, offset);
-}
-
-// Look along the chain for a literal byte that every match holds at an offset range
-// that stays bounded (entering groups with one alternative, and the first iteration of
-// a repeated group). `offset` holds the range at the chain's start and is advanced.
-bool Pattern::find_required_byte(const sub_expr* n, width_range& offset)
-{
-    for (; n != nullptr && !n->terminal() && offset.max < width_inf; n = n->next) {
-        if (auto* c = dynamic_cast<const char_node*>(n)) {
-            required_byte_ = c->ch;
-        } else if (auto* s = dynamic_cast<const string_node*>(n)) {
-            required_byte_ = static_cast<unsigned char>(s->text[0]);
-        } else if (auto* g = dynamic_cast<const match_group*>(n); g != nullptr && g->alt_count == 1) {
-            if (find_required_byte(g->alts[0], offset))
-                return true;
-            continue;
-        } else if (auto* q = dynamic_cast<const group_quantifier*>(n); q != nullptr && q->min >= 1 && q->body->alt_count == 1) {
-            width_range inside = offset;
-            if (find_required_byte(q->body->alts[0], inside))
-                return true;
-        }
-        if (required_byte_ >= 0) {
-            required_lo_ = static_cast<int>(offset.min);
-            required_hi_ = static_cast<int>(offset.max);
-            return true;
-        }
-        width_range w = n->width();
-        offset.min = width_add(offset.min, w.min);
-        offset.max = width_add(offset.max, w.max);
-    }
-    return false;
-}
-
-// The literal right after a leading repeat of a set, which the search scans for.
-void Pattern::build_lead_suffix(const repeat_node* r)
-{
-    if (r->accepts_all || r->next == nullptr)
-        return;
-    auto literal = std::make_unique<prefix_searcher>();
-    if (!literal_text(r->next, *literal))
-        return;
-    literal->build();
-    lead_suffix_ = std::move(literal);
-    lead_repeat_ = r;
-}
-
-// The literal characters every match begins with, when the pattern starts with some.
-bool Pattern::build_prefix(const sub_expr* first)
-{
-    auto prefix = std::make_unique<prefix_searcher>();
-    for (const sub_expr* n = first; n != nullptr && !n->terminal(); n = n->next)
-        if (!literal_text(n, *prefix))
-            break;
-    if (prefix->text.empty())
-        return false;
-    prefix->build();
-    prefix_ = std::move(prefix);
-    return true;
-}
-
-// When every alternative of group 0 (or of a group that starts its only alternative)
-// begins with a literal, the search scans for all of them at once.
-bool Pattern::build_prefixes(const sub_expr* first)
-{
-    const match_group* g = top_;
-    if (first != nullptr && first->kind == node_kind::group)
-        g = static_cast<const match_group*>(first);
-    if (g->alt_count < 2 || g->alt_count > 8)
-        return false;
-    auto set = std::make_unique<multi_prefix>();
-    for (int i = 0; i < g->alt_count; ++i) {
-        prefix_searcher ps;
-        for (const sub_expr* n = g->alts[i]; !n->terminal(); n = n->next)
-            if (!literal_text(n, ps))
-                break;
-        if (ps.text.empty())
-            return false;
-        ps.build();
-        set->literals.push_back(std::move(ps));
-    }
-    prefixes_ = std::move(set);
-    return true;
-}
-
-// Append the text of a literal node to the searcher's; false when n is no literal or its
-// case folding differs from the text gathered so far.
-bool literal_text(const sub_expr* n, prefix_searcher& ps)
-{
-    std::string part;
-    bool nocase = false;
-    if (auto* c = dynamic_cast<const char_node*>(n)) {
-        part.assign(1, static_cast<char>(c->ch));
-    } else if (auto* nc = dynamic_cast<const nocase_char_node*>(n)) {
-        part.assign(1, static_cast<char>(nc->lower));
-        nocase = true;
-    } else if (auto* str = dynamic_cast<const string_node*>(n)) {
-        part.assign(str->text, static_cast<size_t>(str->len));
-    } else if (auto* ns = dynamic_cast<const nocase_string_node*>(n)) {
-        part.assign(ns->lower, static_cast<size_t>(ns->len));
-        nocase = true;
-    } else {
-        return false;
-    }
-    if (!ps.text.empty() && nocase != ps.nocase)
-        return false;
-    ps.nocase = nocase;
-    ps.text += part;
-    return true;
 }
 
 }  // namespace regex
