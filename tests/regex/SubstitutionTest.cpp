@@ -94,6 +94,27 @@ TEST(Substitution, FirstOrEveryMatchWithinTheRange)
     EXPECT_EQ(replaced("a", "$`", "aa", GLOBAL), "a");
 }
 
+// The records of a substitution pointed into the text before it changed: they are reset
+// (or, with NOBACKREFS, released), never left pointing at freed memory.
+TEST(Substitution, RecordsAfterSubstituteNeverPointIntoTheOldText)
+{
+    Pattern keep(GLOBAL | FIRSTBACKREFS, "(o)", "0");
+    keep.compile();
+    std::string text = "foo";
+    MatchResults r;
+    ASSERT_EQ(keep.substitute(text, 0, std::string::npos, r), 2);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_FALSE(r.at(0).matched);
+    EXPECT_EQ(r.at(0).first, nullptr);
+    Pattern drop(GLOBAL | NOBACKREFS | FIRSTBACKREFS, "(o)", "0");
+    drop.compile();
+    ASSERT_EQ(drop.substitute(text, 0, std::string::npos, r), 0);
+    text = "foo";
+    ASSERT_EQ(drop.substitute(text, 0, std::string::npos, r), 2);
+    EXPECT_EQ(r.size(), 0u);
+    EXPECT_EQ(text, "f00");
+}
+
 TEST(Substitution, RefusedReplacementKeepsThePreviousOne)
 {
     Pattern p(0, "(a)", "<$1>");
