@@ -35,8 +35,9 @@ std::string MirrorPath(const std::string& tempPrefix, const std::string& target)
 std::string BackupCommandLine(const std::string& archiverPath, const std::string& archivePath,
                               const std::string& tempPrefix);
 
-// Why the temp dir may not be emptied ("/", the home directory, a directory that holds one of
-// the targets or the archive), or an empty text when it may. archivePath may be empty.
+// Why the temp dir may not be emptied ("/", the home directory or one above it, a directory
+// that holds one of the targets or the archive), or an empty text when it may. archivePath may
+// be empty.
 std::string TempDirRefusal(const std::string& tempDir, const std::vector<std::string>& targets,
                            const std::string& archivePath);
 

@@ -99,8 +99,8 @@ std::string TempDirRefusal(const std::string& tempDir, const std::vector<std::st
                            const std::string& archivePath) {
   fs::path temp = Resolved(tempDir);
   std::string home = HomeDirectory();
-  if (temp == "/" || (!home.empty() && temp == Resolved(home))) {
-    return "the temp dir \"" + tempDir + "\" is the root or the home directory.";
+  if (temp == "/" || (!home.empty() && IsWithin(Resolved(home), temp))) {
+    return "the temp dir \"" + tempDir + "\" is the root or holds the home directory.";
   }
   for (const std::string& target : targets) {
     if (IsWithin(ResolvedParent(target), temp)) return "the temp dir holds the target:\r\n" + target;

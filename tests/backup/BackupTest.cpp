@@ -170,7 +170,13 @@ TEST_F(Backup, EmptyingIsRefusedForTheRootHomeAndDirectoriesHoldingATargetOrTheA
   fs::create_directory_symlink(temp, scratch / "link");
   EXPECT_NE(TempDirRefusal(scratch / "link", {temp + "/keep.txt"}, ""), "");
   EXPECT_NE(TempDirRefusal("/", {}, ""), "");
-  EXPECT_NE(TempDirRefusal(getenv("HOME"), {}, ""), "");
+  std::string home = getenv("HOME");
+  fs::create_directories(scratch / "users/me");
+  setenv("HOME", (scratch / "users/me").c_str(), 1);
+  EXPECT_NE(TempDirRefusal(scratch / "users/me/", {}, ""), "");
+  EXPECT_NE(TempDirRefusal(scratch / "users", {}, ""), "");
+  EXPECT_EQ(TempDirRefusal(scratch / "users/me/tmp", {}, ""), "");
+  setenv("HOME", home.c_str(), 1);
   EXPECT_EQ(TempDirRefusal(temp, {data, scratch / "qm temp2", scratch.Path()}, ""), "");
   EXPECT_TRUE(MakeDirTree((scratch / "n/e//w/").c_str()));
   EXPECT_FALSE(MakeDirTree((temp + "/leftover.txt/sub").c_str()));
