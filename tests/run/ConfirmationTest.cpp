@@ -11,9 +11,7 @@ TEST_F(ConfirmationTest, SearchOnlyContextIsAtMost400BytesBeforeAnd399After)
     job.pattern = "X";
     const std::string lines = std::string(9, '\n');
     const std::string path = File("a.txt", "X" + std::string(449, 'a') + "X" + lines + std::string(500, 'b'));
-    List({path});
-    Answer("yy");
-    run.RunJob();
+    RunOver({path}, "yy");
     ASSERT_EQ(view.boxes.size(), 2u);
     const OccurrenceBox& first = view.boxes[0];
     EXPECT_EQ(first.selectionStart, 0u);
@@ -32,9 +30,7 @@ TEST_F(ConfirmationTest, ReplaceModeContextShowsEarlierReplacementsAndThePreview
 {
     Replace("foo", "<$0>");
     const std::string path = File("a.txt", "foo\nbar foo");
-    List({path});
-    Answer("yy");
-    run.RunJob();
+    RunOver({path}, "yy");
     ASSERT_EQ(view.boxes.size(), 2u);
     EXPECT_EQ(view.boxes[1].text, "<foo>\nbar foo");
     EXPECT_EQ(view.boxes[1].selectionStart, 10u);

@@ -18,12 +18,11 @@ namespace fs = std::filesystem;
 
 class DataSafetyTest : public RunFixture {
 protected:
-    // Replaces every occurrence in the listed targets.
-    void ReplaceAll(const std::string& pattern, const std::string& replacement)
+    // Replaces every occurrence in the targets.
+    void ReplaceAll(const std::vector<std::string>& paths, const std::string& pattern, const std::string& replacement)
     {
         Replace(pattern, replacement);
-        Answer("a");
-        run.RunJob();
+        RunOver(paths, "a");
     }
     // Names in the scratch directory.
     std::size_t Entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.Path()), {})); }
@@ -35,8 +34,7 @@ TEST_F(DataSafetyTest, ReplacedFileKeepsModeOwnerAndLink)
     ASSERT_EQ(chmod(target.c_str(), 0640), 0);
     ASSERT_TRUE(GiveToNobody(target));
     fs::create_symlink(target, dir / "link");
-    List({dir / "link"});
-    ReplaceAll("b", "X");
+    ReplaceAll({dir / "link"}, "b", "X");
     EXPECT_EQ(ReadFile(target), "aXc");
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
     struct stat st {};
@@ -52,8 +50,7 @@ TEST_F(DataSafetyTest, AFileCarryingTheTemporaryNameIsNeverTouched)
     const std::string taken = "quillmendtmp" + std::to_string(RandomDraw()) + ".wex";
     SeedRandom(11);
     File(taken, "keep me");
-    List({File("t.txt", "abc")});
-    ReplaceAll("b", "X");
+    ReplaceAll({File("t.txt", "abc")}, "b", "X");
     EXPECT_EQ(ReadFile(dir / taken), "keep me");
     EXPECT_EQ(ReadFile(dir / "t.txt"), "aXc");
     EXPECT_EQ(Entries(), 2u);
@@ -73,8 +70,7 @@ TEST_F(DataSafetyTest, AReadErrorMidFileAbandonsItUntouched)
         }
         return read(fd, buffer, n);
     });
-    List({target});
-    ReplaceAll("b", "X");
+    ReplaceAll({target}, "b", "X");
     EXPECT_EQ(ReadFile(target), text);
     EXPECT_EQ(report.Line(2), runtext::kFileWriteError);
     EXPECT_EQ(run.State().failedTargets, 1);
@@ -105,12 +101,9 @@ TEST_F(DataSafetyTest, TheMatchFoundIsTheMatchReplaced)
     const std::string behind = File("behind.txt", "ab cb");
     const std::string inside = File("inside.txt", "word ord");
     const std::string longer = File("long.txt", "b" + std::string(20, 'a') + "b");
-    List({behind});
-    ReplaceAll("(?<=a)b", "X");
-    targets.lines.Assign({inside});
-    ReplaceAll("\\Bord", "X");
-    targets.lines.Assign({longer});
-    ReplaceAll("a+", "<$0>");
+    ReplaceAll({behind}, "(?<=a)b", "X");
+    ReplaceAll({inside}, "\\Bord", "X");
+    ReplaceAll({longer}, "a+", "<$0>");
     EXPECT_EQ(ReadFile(behind), "aX cb");
     EXPECT_EQ(ReadFile(inside), "wX ord");
     EXPECT_EQ(ReadFile(longer), "b<" + std::string(20, 'a') + ">b");

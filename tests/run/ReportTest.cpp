@@ -19,9 +19,7 @@ TEST_F(ReportTest, ListAndFileHoldEveryTargetBlockAndTheDistinctResults)
 {
     const std::string a = File("a.txt", "Word x word");
     const std::string b = File("word.txt", "WORD");
-    List({a, b});
-    Answer("a");
-    run.RunJob();
+    RunOver({a, b}, "a");
     EXPECT_EQ(report.Lines(), (std::vector<std::string>{runtext::kReportHeader, "Process started...", a,
                                                         "found in content:2", b, "found in content:1", b,
                                                         "found in name:1", "Total found:4", "Done."}));
@@ -35,8 +33,7 @@ TEST_F(ReportTest, ListAndFileHoldEveryTargetBlockAndTheDistinctResults)
 TEST_F(ReportTest, ARunThatFindsNothingWritesOnlyTheClosingSection)
 {
     File("report.txt", "old content of the report");
-    List({File("a.txt", "nothing here")});
-    run.RunJob();
+    RunOver({File("a.txt", "nothing here")}, "");
     EXPECT_EQ(report.Lines()[2], "Total found:0");
     EXPECT_EQ(ReadFile(job.reportFilePath), "\r\n------------------------------------\r\nAll found results:\r\n");
 }

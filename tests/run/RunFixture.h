@@ -69,6 +69,13 @@ protected:
     {
         for (const std::string& path : paths) targets.lines.Append(path);
     }
+    // Runs the job over paths (the whole target list) with the answers queued.
+    void RunOver(const std::vector<std::string>& paths, const std::string& keys)
+    {
+        targets.lines.Assign(paths);
+        Answer(keys);
+        run.RunJob();
+    }
     // Queues answers to the next occurrences.
     void Answer(const std::string& keys)
     {

@@ -11,9 +11,7 @@ protected:
     // Runs the job over one file with every occurrence taken; the occurrences found.
     int ProcessAll(const std::string& path)
     {
-        List({path});
-        Answer("a");
-        run.RunJob();
+        RunOver({path}, "a");
         return run.State().totalFound;
     }
 };
@@ -27,9 +25,7 @@ TEST_F(ScanContentTest, ChunkEndsNeitherSplitNorDoubleAnOccurrence)
     // match ends exactly at the first chunk's end, and one at the end of the file.
     const std::string across = File("a.txt", "01234567abcdefgh");
     const std::string ends = File("b.txt", "0123456abcxyzabc");
-    List({across, ends});
-    Answer("a");
-    run.RunJob();
+    RunOver({across, ends}, "a");
     EXPECT_EQ(run.State().totalFound, 3);
     EXPECT_EQ(ReadFile(across), "01234567<abc>defgh");
     EXPECT_EQ(ReadFile(ends), "0123456<abc>xyz<abc>");
@@ -42,9 +38,7 @@ TEST_F(ScanContentTest, AMatchThatCouldGoOnPastTheChunkEndIsTakenWhole)
     Replace("\\w+@\\w+\\.\\w+", "<$0>");
     // The first chunk ends inside the address, after "a@c.efg".
     const std::string path = File("mail.txt", "xxxxxxxx a@c.efgh yyyyyyyy");
-    List({path});
-    Answer("a");
-    run.RunJob();
+    RunOver({path}, "a");
     EXPECT_EQ(ReadFile(path), "xxxxxxxx <a@c.efgh> yyyyyyyy");
 }
 
@@ -99,9 +93,7 @@ TEST_F(ScanContentTest, AnswersDecideEachOccurrence)
 {
     Replace("w\\d", "X");
     const std::string path = File("w.txt", "w1 w2 w3 w4 w5");
-    List({path});
-    Answer("yna");
-    run.RunJob();
+    RunOver({path}, "yna");
     EXPECT_EQ(ReadFile(path), "X w2 X X X");
     EXPECT_EQ(report.Lines()[3], "found in content:5");
     EXPECT_EQ(view.boxes.size(), 5u);
@@ -116,9 +108,7 @@ TEST_F(ScanContentTest, SkipFileAndCancelLeaveTheFileByteForByte)
     Replace("w\\d", "X");
     const std::string first = File("1.txt", "w1 w2 w3");
     const std::string second = File("2.txt", "w4 w5");
-    List({first, second});
-    Answer("yfyy");
-    run.RunJob();
+    RunOver({first, second}, "yfyy");
     EXPECT_EQ(ReadFile(first), "w1 w2 w3");
     EXPECT_EQ(ReadFile(second), "X X");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
@@ -136,9 +126,7 @@ TEST_F(ScanContentTest, SearchOnlySkipFileGoesOnWithTheNextTargetAndDirectoriesA
 {
     job.pattern = "w\\d";
     std::filesystem::create_directory(dir / "w1dir");
-    List({dir / "w1dir", File("1.txt", "w1 w2 w3"), File("2.txt", "w4")});
-    Answer("fy");
-    run.RunJob();
+    RunOver({dir / "w1dir", File("1.txt", "w1 w2 w3"), File("2.txt", "w4")}, "fy");
     EXPECT_EQ(report.Lines()[3], "found in content:1");
     EXPECT_EQ(report.Lines()[5], "found in content:1");
     EXPECT_EQ(view.labels.front(), "continue search");

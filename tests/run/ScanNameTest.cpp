@@ -23,19 +23,14 @@ TEST_F(ScanNameTest, AnswersDecideEachPartOfTheName)
 {
     Replace("X", "Y");
     const std::string path = File("aXbXcX.txt", "");
-    List({path});
-    Answer("yny");
-    run.RunJob();
+    RunOver({path}, "yny");
     EXPECT_TRUE(fs::exists(dir / "aYbXcY.txt"));
     EXPECT_EQ(report.Lines()[2], path);
     EXPECT_EQ(report.Lines()[3], "found in name:3");
 
     const std::string skipped = File("pXqX", "");
     const std::string cancelled = File("rXsX", "");
-    targets.lines.Clear();
-    List({skipped, cancelled});
-    Answer("yfyq");
-    run.RunJob();
+    RunOver({skipped, cancelled}, "yfyq");
     EXPECT_TRUE(fs::exists(skipped));
     EXPECT_TRUE(fs::exists(cancelled));
 }
@@ -44,14 +39,10 @@ TEST_F(ScanNameTest, WholeNameWithSuffixAndEmptyMatchesOnlyNeverRename)
 {
     Replace("^.*$", "$0.bak");
     const std::string path = File("a.txt", "keep");
-    List({path});
-    Answer("a");
-    run.RunJob();
+    RunOver({path}, "a");
     EXPECT_EQ(ReadFile(dir / "a.txt.bak"), "keep");
     Replace("z*", "Z");
-    targets.lines.Clear();
-    List({dir / "a.txt.bak"});
-    run.RunJob();
+    RunOver({dir / "a.txt.bak"}, "");
     EXPECT_TRUE(fs::exists(dir / "a.txt.bak"));
     EXPECT_EQ(run.State().totalFound, 0);
 }

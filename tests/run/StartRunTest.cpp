@@ -37,19 +37,6 @@ TEST_F(StartRunTest, EachCheckStopsWithItsNoticeBeforeAnythingChanges)
     EXPECT_EQ(ReadFile(target), "qmend");
 }
 
-TEST_F(StartRunTest, SearchOnlyAsksOnlyToStartAndNoLeavesEverything)
-{
-    List({File("a.txt", "qmend")});
-    run.StartRun();
-    EXPECT_EQ(Shown(), std::vector<std::string>{runtext::kStartQuestion});
-    EXPECT_EQ(report.Count(), 0u);
-    desktop.answers = {DesktopAnswer::Yes};
-    Answer("y");
-    run.StartRun();
-    EXPECT_EQ(report.Lines().back(), "Done.");
-    EXPECT_EQ(run.State().totalFound, 1);
-}
-
 TEST_F(StartRunTest, ReplacingAsksWarningBackupArchiverTempDirAndStartInOrder)
 {
     const std::string target = File("a.txt", "qmend");
@@ -97,7 +84,7 @@ TEST_F(StartRunTest, BadBufferSettingsNeverStartARun)
     EXPECT_EQ(view.texts.back(), "Process done, see report.");
 }
 
-TEST_F(StartRunTest, ButtonsOutsideARunDoNothingAndNormalizingDropsVanishedTargets)
+TEST_F(StartRunTest, ButtonsOutsideARunDoNothingAndSearchOnlyAsksOnlyToStart)
 {
     run.OnCancel();
     run.OnSkipFile();
@@ -114,6 +101,7 @@ TEST_F(StartRunTest, ButtonsOutsideARunDoNothingAndNormalizingDropsVanishedTarge
     EXPECT_EQ(report.Lines(), (std::vector<std::string>{runtext::kReportHeader, "Process started...", a,
                                                         "found in content:1", b, "found in content:1",
                                                         "Total found:2", "Done."}));
+    EXPECT_EQ(Shown(), std::vector<std::string>{runtext::kStartQuestion});
     EXPECT_EQ(progress.upper, 2);
     EXPECT_EQ(progress.position, 2);
 }
