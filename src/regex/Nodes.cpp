@@ -265,21 +265,10 @@ const char* prefix_searcher::find(const char* from, const char* last_start) cons
 
 namespace regex {
 
-namespace {
-
-bool any_literal_at(const std::vector<prefix_searcher>& literals, const char* p, const char* end)
-{
-    for (const prefix_searcher& ps : literals)
-        if (static_cast<size_t>(end - p) >= ps.text.size() && prefix_at(ps, p))
-            return true;
-    return false;
-}
-
-}  // namespace
-
-// Sixteen positions at a time: a position is a candidate when, for some literal, its
-// first byte and its last byte are in place (letters of a case-folding literal compared
-// with bit 5 set). Candidates are verified; the tail is checked position by position.
+// Sixteen positions at a time: a position is a candidate for a literal when its first
+// and last bytes are in place (letters of a case-folding literal compared with bit 5
+// set). Each candidate is verified against the literals it is a candidate for; the tail
+// is checked position by position.
 const char* multi_prefix::find(const char* from, const char* last, const char* end) const
 {
     const char* p = from;
@@ -288,8 +277,9 @@ const char* multi_prefix::find(const char* from, const char* last, const char* e
     for (const prefix_searcher& ps : literals)
         longest = ps.text.size() > longest ? ps.text.size() : longest;
     struct probe {
-        __m128i first, last, fold0, fold1;  // wanted bytes and case masks
-        size_t offset;                      // position of the last byte
+        __m128i first, last;    // the literal's first and last byte, case bit set where folded
+        __m128i fold0, fold1;   // the case bit to set in the subject's bytes
+        size_t offset;          // position of the last byte in the literal
     };
     probe probes[8];
     size_t count = 0;
@@ -301,26 +291,31 @@ const char* multi_prefix::find(const char* from, const char* last, const char* e
                            _mm_set1_epi8(static_cast<char>(fold(0))), _mm_set1_epi8(static_cast<char>(fold(n - 1))), n - 1};
     }
     for (; p <= last && end - p >= static_cast<std::ptrdiff_t>(longest + 15); p += 16) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        __m128i hits = _mm_setzero_si128();
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        unsigned masks[8];
+        unsigned any = 0;
         for (size_t i = 0; i < count; ++i) {
             const probe& pr = probes[i];
             __m128i a = _mm_cmpeq_epi8(_mm_or_si128(block, pr.fold0), pr.first);
             __m128i b = _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + pr.offset)), pr.fold1), pr.last);
-            hits = _mm_or_si128(hits, _mm_and_si128(a, b));
+            masks[i] = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(a, b)));
+            any |= masks[i];
         }
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
-            const char* cand = p + __builtin_ctz(mask);
+        for (; any != 0; any &= any - 1) {
+            int bit = __builtin_ctz(any);
+            const char* cand = p + bit;
             if (cand > last)
                 return nullptr;
-            if (any_literal_at(literals, cand, end))
-                return cand;
+            for (size_t i = 0; i < count; ++i)
+                if (((masks[i] >> bit) & 1) && prefix_at(literals[i], cand))
+                    return cand;
         }
     }
 #endif
     for (; p <= last; ++p)
-        if (any_literal_at(literals, p, end))
-            return p;
+        for (const prefix_searcher& ps : literals)
+            if (static_cast<size_t>(end - p) >= ps.text.size() && prefix_at(ps, p))
+                return p;
     return nullptr;
 }
 
