@@ -16,6 +16,7 @@
  */
 #include <pthread.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -497,6 +498,7 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
         heap_slots.reset(new quant_slot[static_cast<size_t>(quantifier_count_)]);
         slots = heap_slots.get();
     }
+    std::fill_n(slots, quantifier_count_, quant_slot{0, nullptr, nullptr});
     match_state st;
     st.groups = results.records().data();
     st.group_count = group_count_;

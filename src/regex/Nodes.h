@@ -80,10 +80,11 @@ inline int64_t width_mul(int64_t a, int64_t n)
 struct stack_exhausted {};
 
 // Counters of one group quantifier during a search.
+// (Trivial, so a search sets only the slots its pattern has.)
 struct quant_slot {
-    int count = 0;                     // iterations begun so far
-    const char* prev_start = nullptr;  // where the previous iteration began
-    const char* cur_start = nullptr;   // where the current iteration began
+    int count;                 // iterations begun so far
+    const char* prev_start;    // where the previous iteration began
+    const char* cur_start;     // where the current iteration began
 };
 
 struct recursion_frame;
