@@ -113,11 +113,12 @@ TEST_F(ScanContentTest, SkipFileAndCancelLeaveTheFileByteForByte)
     EXPECT_EQ(ReadFile(second), "X X");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 
-    report.Clear();
+    // Cancelled in the first target: it and the later one keep their bytes.
+    File("2.txt", "w4 w5");
     Answer("yq");
     run.RunJob();
     EXPECT_EQ(ReadFile(first), "w1 w2 w3");
-    EXPECT_EQ(ReadFile(second), "X X");
+    EXPECT_EQ(ReadFile(second), "w4 w5");
     EXPECT_EQ(report.Lines(), (std::vector<std::string>{report.Line(0), "Process started...", first,
                                                         "found in content:2", "Total found:2", "Done."}));
 }
