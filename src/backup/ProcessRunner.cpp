@@ -40,10 +40,10 @@ ProcessRunner::~ProcessRunner() { Close(); }
 bool ProcessRunner::Start(const char* commandLine, bool inheritHandles, const char* /*title*/,
                           bool terminate) {
   if (commandLine == nullptr) return false;
-  std::vector<std::string> words = SplitCommandLine(commandLine);
-  if (words.empty() || words[0].empty()) return false;
   Close();
   terminateOnClose = terminate;
+  std::vector<std::string> words = SplitCommandLine(commandLine);
+  if (words.empty() || words[0].empty()) return false;
 
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
