@@ -62,6 +62,19 @@ TEST_F(StartRunTest, ReplacingAsksWarningBackupArchiverTempDirAndStartInOrder)
     EXPECT_EQ(Shown(), (std::vector<std::string>{runtext::kChangeWarning, runtext::kBackupQuestion, archiverQuestion,
                                                  runtext::kChangeWarning, runtext::kBackupQuestion,
                                                  runtext::kStartQuestion}));
+    // A missing temp dir answered Yes, and a cancelled archive dialog, both go on to the start.
+    desktop.messages.clear();
+    desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::Yes,
+                       DesktopAnswer::No, DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::No};
+    run.StartRun();
+    File("7za", "");
+    job.tempDir = dir.Path();
+    run.StartRun();
+    EXPECT_EQ(Shown(), (std::vector<std::string>{runtext::kChangeWarning, runtext::kBackupQuestion, archiverQuestion,
+                                                 runtext::kTempDirMissing, runtext::kStartQuestion,
+                                                 runtext::kChangeWarning, runtext::kBackupQuestion,
+                                                 runtext::kStartQuestion}));
+    EXPECT_EQ(desktop.fileRequests.size(), 1u);
     EXPECT_EQ(ReadFile(target), "qmend");
 }
 
