@@ -143,6 +143,12 @@ TEST_F(QmendTest, RefusedWritesLeaveTheTargetAndExitThree)
     EXPECT_EQ(asNobody.status, 3);
     EXPECT_NE(asNobody.out.find("file write error\n"), std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
+    // Nor may nobody rename the file there.
+    const Outcome rename = Qmend("-a -y --names --no-content -r Z t t.txt", "",
+                                "setpriv --reuid=nobody --regid=nogroup --clear-groups");
+    EXPECT_EQ(rename.status, 3);
+    EXPECT_NE(rename.out.find("renamimg error\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
 }
 
