@@ -24,9 +24,11 @@
  *   (the other POSIX classes are caseless).
  * - "{,n}", octal escapes, "\c", "(?R)" and the extended mode are left out: their readings
  *   differ between Perl versions or need whole-pattern context the generator does not track.
- * - Perl keeps the captures made inside a negative look-ahead whose body failed
- *   (`(?!()b)` on "a" sets group 1), the engine restores them; groups inside negative
- *   look-arounds are generated non-capturing.
+ * - Perl keeps some captures made in a look-ahead branch that failed: inside a negative
+ *   look-ahead whose body failed (`(?!()b)` on "a" sets group 1), and after a lazy repeat
+ *   backtracks into a look-ahead (`_??(?=()_|)a` on "_a" sets group 1 to 1,1); the engine
+ *   restores them. Groups inside look-arounds are generated non-capturing (the hand-picked
+ *   cases check that a positive look-ahead's groups keep their values).
  * - Perl lets an inline modifier inside a conditional's branch act past the conditional
  *   (`(?(?=)(?i))a` matches "A"); the engine ends it with the conditional, as it does for
  *   every group. No standalone modifier is generated inside a conditional.
@@ -34,6 +36,11 @@
  *   match "c_B", `(?=(?(?=a)aa|.))[b1]{2}` misses "1b"), and keeps captures made in a
  *   conditional branch that was backtracked out of; conditions are generated as group numbers
  *   and look-behinds only, and groups inside conditionals are non-capturing.
+ * - Perl does not always undo a capture made again inside a repeated group: in a branch that
+ *   failed (`(()\s|(?(2)\w|x)){3}\1` on "\n aa" leaves group 2 at 2,2, the engine at 1,1),
+ *   and a `( )*` that repeats zero times in a later iteration unsets it (`(?:( )*\D)+` on
+ *   " ab"). Groups that hold capturing groups are never quantified (the hand-picked cases
+ *   cover repeated captures).
  * - Perl 5.36 also misses matches after a positive look-ahead whose body can match empty
  *   (`(?=\s*)\W` does not match "a-"); such bodies are generated with a non-empty tail.
  * - Under MULTILINE the engine's "^" also matches at the end of a subject that ends with a
@@ -214,7 +221,9 @@ private:
     struct Piece {
         std::string text;       // pattern text
         bool nullable;          // can match the empty string
-        bool noQuantifier;      // zero-width, or a kind the engine refuses to repeat
+        bool noQuantifier;      // zero-width, a kind the engine refuses to repeat, or a group
+                                // holding capturing groups (see the file comment)
+        bool captures;          // is or holds a capturing group
     };
 
     int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_random); }
@@ -233,13 +242,14 @@ private:
             result.text += "|" + next.text;
             result.nullable = result.nullable || next.nullable;
             result.noQuantifier = false;
+            result.captures = result.captures || next.captures;
         }
         return result;
     }
 
     Piece Sequence(int depth)
     {
-        Piece result{"", true, false};
+        Piece result{"", true, false, false};
         const int length = Below(4) + (depth == 0 ? 1 : 0);
         for (int i = 0; i < length; ++i) {
             Piece atom = Atom(depth);
@@ -247,6 +257,7 @@ private:
                 atom = Quantified(atom);
             result.text += atom.text;
             result.nullable = result.nullable && atom.nullable;
+            result.captures = result.captures || atom.captures;
         }
         return result;
     }
@@ -259,7 +270,7 @@ private:
         const std::string quantifier = Pick(kQuantifiers);
         const bool lazy = Below(3) == 0;
         const bool nullable = quantifier == "*" || quantifier == "?" || quantifier == "{0,2}";
-        return {atom.text + quantifier + (lazy ? "?" : ""), nullable, false};
+        return {atom.text + quantifier + (lazy ? "?" : ""), nullable, false, atom.captures};
     }
 
     Piece Atom(int depth)
@@ -271,12 +282,12 @@ private:
             return Literal();
         case 2:
             return {Pick({"\\d", "\\w", "\\s", "\\D", "\\W", "\\S", ".", "\\x41", "\\n", "\\."}), false,
-                    false};
+                    false, false};
         case 3:
             return {Pick({"[abc]", "[^ab]", "[a-c]", "[A-Z]", "[[:alpha:]]", "[[:digit:]_]", "[\\d.]",
                           "[^\\s]", "[[:^alpha:]b]", "[]a]", "[a-]", "[\\w-]", "[[:space:]]",
                           "[[:punct:]]", "[^]a]", "[[:alnum:]]", "[[:xdigit:]]", "[[:blank:]]"}),
-                    false, false};
+                    false, false, false};
         case 4:
             return Anchor();
         case 5:
@@ -293,7 +304,7 @@ private:
 
     Piece Literal()
     {
-        return {Pick({"a", "b", "c", "A", "B", "1", " ", "_", "ab", "ba", "aa", "Ab"}), false, false};
+        return {Pick({"a", "b", "c", "A", "B", "1", " ", "_", "ab", "ba", "aa", "Ab"}), false, false, false};
     }
 
     Piece Anchor()
@@ -302,7 +313,7 @@ private:
                                                "\\z", "\\Z", "(?i)", "(?-i)", "(?s)", "(?m)"};
         // Perl lets a modifier inside a conditional's branch reach past the conditional.
         const int choices = m_inConditional > 0 ? 7 : 11;
-        return {kAnchors[Below(choices)], true, true};
+        return {kAnchors[Below(choices)], true, true, false};
     }
 
     Piece BackReference()
@@ -311,37 +322,37 @@ private:
             return Literal();
         const int group = m_closed[static_cast<std::size_t>(Below(static_cast<int>(m_closed.size())))];
         // The referenced text may be empty, so the reference counts as nullable.
-        return {"\\" + std::to_string(group), true, false};
+        return {"\\" + std::to_string(group), true, false, false};
     }
 
     Piece Group(int depth)
     {
         static const char* const kOpeners[] = {"(", "(", "(?:", "(?i:", "(?-i:", "(?>"};
         const std::string opener = Pick(kOpeners);
-        const bool capturing = opener == "(" && m_groups < 9 && m_inNegative == 0 && m_inConditional == 0;
+        const bool capturing = opener == "(" && m_groups < 9 && m_inLookAround == 0 && m_inConditional == 0;
         const int number = capturing ? ++m_groups : 0;
         const Piece body = Alternation(depth + 1);
         if (capturing)
             m_closed.push_back(number);
         return {(capturing || opener != "(" ? opener : "(?:") + body.text + ")", body.nullable,
-                opener == "(?>"};
+                opener == "(?>" || body.captures, capturing || body.captures};
     }
 
     Piece LookAround(int depth)
     {
         if (Below(2) == 0) {
             const bool negative = Below(2) == 0;
-            m_inNegative += negative ? 1 : 0;
+            ++m_inLookAround;
             const Piece body = Alternation(depth + 1);
-            m_inNegative -= negative ? 1 : 0;
+            --m_inLookAround;
             // Perl 5.36 takes the first characters of a nullable positive look-ahead as the
             // only possible match starts (`(?=\s*)\W` misses "-"); such a body gets a tail.
             const std::string tail = !negative && body.nullable ? "a" : "";
-            return {(negative ? "(?!" : "(?=") + body.text + tail + ")", true, true};
+            return {(negative ? "(?!" : "(?=") + body.text + tail + ")", true, true, false};
         }
         // Look-behind bodies keep a fixed width, which Perl requires.
         static const char* const kBodies[] = {"a", "b", "ab", "[a-c]", "\\w", "\\s", "A\\d", "a|b", "\\n"};
-        return {std::string(Below(2) == 0 ? "(?<=" : "(?<!") + Pick(kBodies) + ")", true, true};
+        return {std::string(Below(2) == 0 ? "(?<=" : "(?<!") + Pick(kBodies) + ")", true, true, false};
     }
 
     Piece Conditional(int depth)
@@ -350,7 +361,7 @@ private:
         ++m_inConditional;
         const Piece yes = Sequence(depth + 1);
         const bool hasNo = Below(3) != 0;
-        const Piece no = hasNo ? Sequence(depth + 1) : Piece{"", true, false};
+        const Piece no = hasNo ? Sequence(depth + 1) : Piece{"", true, false, false};
         --m_inConditional;
         std::string condition;
         if (!closedBefore.empty() && Below(2) == 0)
@@ -359,13 +370,13 @@ private:
         else
             condition = Below(2) == 0 ? "(?<!b)" : "(?<=a)";
         const std::string text = "(?" + condition + yes.text + (hasNo ? "|" + no.text : "") + ")";
-        return {text, yes.nullable || no.nullable, true};
+        return {text, yes.nullable || no.nullable, true, false};
     }
 
     std::mt19937 m_random;        // the seeded source of every choice
     int m_groups = 0;             // capturing groups opened so far
     std::vector<int> m_closed;    // numbers of the groups already closed (safe to reference)
-    int m_inNegative = 0;         // negative look-arounds around the piece being written
+    int m_inLookAround = 0;       // look-arounds around the piece being written
     int m_inConditional = 0;      // conditionals around the piece being written
 };
 
