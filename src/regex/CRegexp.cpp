@@ -7,6 +7,7 @@
 #include "regex/CRegexp.h"
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 MatchSpan::MatchSpan(const MatchSpan& other)
@@ -122,7 +123,9 @@ bool CRegexp::SetSubstitution(const char* replacement)
 bool CRegexp::ResolveRange(std::size_t textLength, int start, int length, std::size_t& begin,
                            std::size_t& end)
 {
-    if (start < 0 || static_cast<std::size_t>(start) > textLength)
+    // Offsets are reported as 32-bit values, so a longer text is refused rather than wrapped.
+    if (start < 0 || static_cast<std::size_t>(start) > textLength ||
+        textLength > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return false;
     begin = static_cast<std::size_t>(start);
     const std::size_t rest = textLength - begin;

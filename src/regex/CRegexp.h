@@ -12,7 +12,8 @@
  * length is the text's length, so that file content holding NUL bytes can be searched.
  * A search range [start, start + length) is the whole subject for the engine: "^", "\A",
  * "\b" and look-behind never look before start. A negative length, or one reaching past
- * the end of the text, means up to the end; a start outside the text is a failure (-1).
+ * the end of the text, means up to the end; a start outside the text, or a text longer than
+ * a 32-bit offset can count, is a failure (-1).
  */
 #pragma once
 
