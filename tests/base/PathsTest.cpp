@@ -129,24 +129,21 @@ TEST(PathsTest, RelativePathsBecomeAbsoluteWithTheirDirectoryPart)
 
 TEST(PathsTest, BaseNameExtensionAndRandomNames)
 {
-    CDynString p("/d/report.txt");
-    SetBaseName(p, "new", false);
-    EXPECT_STREQ(p.GetText(), "/d/new.txt");
-    SetBaseName(p, "plain", true);
-    EXPECT_STREQ(p.GetText(), "/d/plain");
-    p = "/top.txt";
-    SetBaseName(p, "root", false);
-    EXPECT_STREQ(p.GetText(), "/root.txt") << "no doubled separator at the root";
-    p = "/d/report.txt";
-    SetExtension(p, "md");
-    EXPECT_STREQ(p.GetText(), "/d/report.md");
-    SetExtension(p, "");
-    EXPECT_STREQ(p.GetText(), "/d/report");
-    p = "report.txt";
-    SetExtension(p, "md");
-    EXPECT_STREQ(p.GetText(), "report.txt.md") << "a bare name gets the extension appended";
+    auto edited = [](const char* path, void (*edit)(CDynString&)) {
+        CDynString p(path);
+        edit(p);
+        return std::string(p.View());
+    };
+    EXPECT_EQ(edited("/d/report.txt", [](CDynString& p) { SetBaseName(p, "new", false); }), "/d/new.txt");
+    EXPECT_EQ(edited("/d/report.txt", [](CDynString& p) { SetBaseName(p, "plain", true); }), "/d/plain");
+    EXPECT_EQ(edited("/top.txt", [](CDynString& p) { SetBaseName(p, "root", false); }), "/root.txt")
+        << "no doubled separator at the root";
+    EXPECT_EQ(edited("/d/report.txt", [](CDynString& p) { SetExtension(p, "md"); }), "/d/report.md");
+    EXPECT_EQ(edited("/d/report.txt", [](CDynString& p) { SetExtension(p, ""); }), "/d/report");
+    EXPECT_EQ(edited("report.txt", [](CDynString& p) { SetExtension(p, "md"); }), "report.txt.md")
+        << "a bare name gets the extension appended";
 
-    p = "/d/report.txt";
+    CDynString p("/d/report.txt");
     SeedRandom(5);
     ASSERT_TRUE(RandomizeName(p));
     EXPECT_TRUE(Matches(p, "/d/[A-Z]{6}\\.[A-Z]{3}")) << p.GetText();

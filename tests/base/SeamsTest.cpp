@@ -1,7 +1,8 @@
 /*
  * Tests of the seams' own logic: the folder chooser's start folder and Cancel rule, the
- * scripted desktop's queues and pump-delivered presses that other layers' tests rely on,
- * and the line list's selection and change notifications.
+ * routing of list diagnostics to the desktop, and the line list's selection and change
+ * notifications. (The scripted desktop's queues and presses are exercised by every test
+ * that scripts answers or presses at a given pump.)
  */
 #include <gtest/gtest.h>
 
@@ -28,30 +29,15 @@ TEST(ChooseFolderTest, StartFolderAndCancel)
     EXPECT_STREQ(ChooseFolder(desktop, "/kept", nullptr, "t", 400, 500).GetText(), "");
 }
 
-TEST(ScriptedDesktopTest, AnswersAndPressesArriveInOrder)
+TEST(DesktopTest, ListDiagnosticsBecomeNoticesWithTheirCaption)
 {
     ScriptedDesktop desktop;
-    desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::Cancel};
-    EXPECT_TRUE(desktop.AskYesNo("first?"));
-    EXPECT_EQ(desktop.AskYesNoCancel("second?", "Other"), DesktopAnswer::Cancel);
-    EXPECT_FALSE(desktop.AskYesNo("third?"));
-    EXPECT_EQ(desktop.unansweredQuestions, 1);
-    EXPECT_EQ(desktop.MessageTexts(), (std::vector<std::string>{"first?", "second?", "third?"}));
-    EXPECT_EQ(desktop.messages[0].caption, "Quillmend");
-    EXPECT_EQ(desktop.messages[1].caption, "Other");
-
-    std::vector<int> pressedAt;
-    desktop.PressAtPump(3, [&] { pressedAt.push_back(desktop.pumpCount + desktop.pumpOneCount); });
-    desktop.PressAtPump(1, [&] { pressedAt.push_back(desktop.pumpCount + desktop.pumpOneCount); });
-    for (int i = 0; i < 4; ++i)
-        (i % 2 == 0) ? desktop.PumpMessages() : desktop.PumpOneMessage();
-    EXPECT_EQ(pressedAt, (std::vector<int>{1, 3}));
-
     ShowWexDiagnosticsOn(desktop);
     ReportWexDiagnostic("broken");
     SetWexDiagnosticHook(nullptr);
-    EXPECT_EQ(desktop.messages.back().text, "broken");
-    EXPECT_EQ(desktop.messages.back().caption, "Message from CWexList::_t_Test()");
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "broken");
+    EXPECT_EQ(desktop.messages[0].caption, "Message from CWexList::_t_Test()");
 }
 
 TEST(LineListTest, SelectionFollowsTheLinesAndChangesAreBracketed)
