@@ -29,12 +29,6 @@ void Reseed(unsigned seed, int skip)
         RandomDraw();
 }
 
-// One watched event: ">name" for a rename into name, "-name" for its deletion.
-std::string Event(char kind, const std::string& name)
-{
-    return std::string(1, kind).append(name);
-}
-
 // Renames into and deletions in one directory, as ">name" and "-name".
 struct RenameWatch {
     int fd = inotify_init1(IN_NONBLOCK);
@@ -47,7 +41,7 @@ struct RenameWatch {
         for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
             for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
                 if (auto* event = reinterpret_cast<inotify_event*>(p); event->mask & (IN_MOVED_TO | IN_DELETE))
-                    events.push_back(Event(event->mask & IN_DELETE ? '-' : '>', event->name));
+                    events.push_back(std::string(event->mask & IN_DELETE ? "-" : ">").append(event->name));
         return events;
     }
 };
@@ -85,7 +79,7 @@ TEST_F(Wipe, EachRoundWritesFreshRandomBlocksThenRenamesAndDeletes)
         std::string last = RandomName(11, 10 + 2 * 65536 * rounds, path, rounds);
         Lines events = watch.Events();
         ASSERT_GE(events.size(), 2u);
-        EXPECT_EQ(Lines(events.end() - 2, events.end()), (Lines{Event('>', last), Event('-', last)}));
+        EXPECT_EQ(Lines(events.end() - 2, events.end()), (Lines{">" + last, "-" + last}));
         EXPECT_TRUE(last.size() == 8 && last[4] == '.') << last;
     }
 }
@@ -99,7 +93,7 @@ TEST_F(Wipe, EmptyFilesAreRenamedZeroRoundsOnlyDeleteAndTakenNamesAreKept)
     std::string renamed = RandomName(3, 10, empty);
     Lines events = watch.Events();
     ASSERT_EQ(events.size(), 4u) << "probe there and back, random rename, delete";
-    EXPECT_EQ(Lines(events.begin() + 2, events.end()), (Lines{Event('>', renamed), Event('-', renamed)}));
+    EXPECT_EQ(Lines(events.begin() + 2, events.end()), (Lines{">" + renamed, "-" + renamed}));
     std::string path = tree.File("d/data.bin", "x"), keep = tree.At("keep");
     std::string taken = tree.File("d/" + RandomName(5, 10 + 65536, path), "keep me");
     SeedRandom(5);
