@@ -1,5 +1,5 @@
 // The configuration sheet: the modal run with Cancel and OK, the buffer-versus-overlap check,
-// the folder choosers, Save and Load through the file dialogs, "empty!" and Help.
+// the folder choosers, Save and Load through the file dialogs, and "empty!".
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -56,8 +56,6 @@ TEST_F(ConfigSheet, CancelUndoesAndOkKeepsOnlyValuesThatMayBeUsed) {
   EXPECT_EQ(desktop.messages.size(), 3u);
   sheet.windowExists = true;
   EXPECT_EQ(RunSheetModal(sheet, [] { return kSheetOk; }), 0);
-  OnConfigHelp(desktop);
-  EXPECT_EQ(desktop.beeps, (std::vector<std::pair<int, int>>{{3333, 33}}));
 }
 
 TEST_F(ConfigSheet, FolderChoosersReplaceOnChoiceAndKeepOnCancel) {

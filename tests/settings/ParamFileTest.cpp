@@ -15,11 +15,11 @@ namespace {
 class ParamFile : public ::testing::Test {
  protected:
   void SetUp() override { page.tempDir = "/q/temp", page.archiveDir = "/q/arch"; }
-  // ReadPageParams over the bytes; its result.
-  bool Load(const std::string& bytes) {
+  // ReadPageParams (or ReadParams over the whole sheet) over the bytes; its result.
+  bool Load(const std::string& bytes, bool wholeSheet = false) {
     WriteFile(dir / "p.par", bytes);
     int fd = open((dir / "p.par").c_str(), O_RDONLY);
-    bool result = ReadPageParams(page.registry, fd);
+    bool result = wholeSheet ? ReadParams(sheet, fd) : ReadPageParams(page.registry, fd);
     close(fd);
     return result;
   }
@@ -77,10 +77,7 @@ TEST_F(ParamFile, DamagedFilesLoadOnlyWhatTheyHold) {
   // A page whose count is wrong: the next page reads its count from the very next bytes.
   OneValuePage second;
   sheet.pages.push_back(&second);
-  WriteFile(dir / "two.par", U32(9) + U32(1) + Fixed(77));
-  int fd = open((dir / "two.par").c_str(), O_RDONLY);
-  EXPECT_TRUE(ReadParams(sheet, fd));
-  close(fd);
+  EXPECT_TRUE(Load(U32(9) + U32(1) + Fixed(77), true));
   EXPECT_EQ(second.value, 77u);
   EXPECT_EQ(page.bufferSize, 1000u);
 }
