@@ -103,7 +103,6 @@ TEST_F(Backup, PacksTheMirrorTreeThatUnpacksToTheOriginals) {
   ASSERT_TRUE(Make(archives + "/b.7z"));
   EXPECT_EQ(targets.lines.Count(), 1u);
   EXPECT_EQ(Unpacked(archives + "/b.7z"), (Files{*expected.rbegin()}));
-  EXPECT_EQ(BackupCommandLine("/x/7za", "/a/b.zip", "/t/"), "\"/x/7za\" a -tzip -- \"/a/b.zip\" \"/t/\"");
   EXPECT_NE(BackupCommandLine("/x/7za", "/a/b.7z", "/t/").find(" a -t7z -- "), std::string::npos);
 }
 
