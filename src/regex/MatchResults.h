@@ -41,7 +41,7 @@ public:
     // All records in order.
     const std::vector<backref_tag>& records() const { return records_; }
     std::vector<backref_tag>& records() { return records_; }
-    // The position the search started from (the reference point of "$`").
+    // The begin of the searched subject (the reference point of "$`" in a substitution).
     const char* subject_begin() const { return subject_begin_; }
     void set_subject_begin(const char* begin) { subject_begin_ = begin; }
 

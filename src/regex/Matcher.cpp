@@ -532,6 +532,17 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
     return false;
 }
 
+bool Pattern::search_from(const char* subject_begin, const char* end, const char* from, MatchResults& results,
+                          const char* no_empty_at) const
+{
+    if (from < subject_begin || from > end) {
+        results.resize(static_cast<size_t>(group_count_));
+        results.set_subject_begin(subject_begin);
+        return false;
+    }
+    return search(subject_begin, end, from, no_empty_at, results);
+}
+
 bool Pattern::match(const char* begin, const char* end, MatchResults& results) const
 {
     return search(begin, end, begin, nullptr, results);

@@ -83,6 +83,16 @@ public:
     bool match(const char* cstr, MatchResults& results) const;
     // With GLOBAL: every match, records kept as the back-reference flags say; else as match().
     bool global_match(const char* begin, const char* end, MatchResults& results) const;
+    // One search of the subject [subject_begin, end) whose attempts start at from
+    // (subject_begin <= from <= end, else no match): "^", "\A", "\b", "\B", look-behind and
+    // back-references see the text from subject_begin on. An empty match at no_empty_at is
+    // passed over, so a caller stepping through the matches can pass where the last one ended.
+    bool search_from(const char* subject_begin, const char* end, const char* from, MatchResults& results,
+                     const char* no_empty_at = nullptr) const;
+    // The expansion of the substitution for the match results holds: "$`" is the text from
+    // prefix_begin to the match, "$'" the text from the match up to suffix_end (empty where
+    // those bounds lie inside the match). Empty when results hold no match.
+    std::string expand(const MatchResults& results, const char* prefix_begin, const char* suffix_end) const;
     // Replace within s[start, start + len) (npos: to the end) the first match, or every
     // match with GLOBAL, by the substitution; returns the number of replacements.
     int substitute(std::string& s, size_t start, size_t len, MatchResults& results) const;
@@ -97,8 +107,9 @@ private:
                 MatchResults& results) const;
     const char* next_candidate(const char* pos, const char* last, const char* end) const;
     const char* lead_candidate(const char* pos, const char* last, const char* end) const;
-    // Build the replacement of one match into out.
-    void build_replacement(std::string& out, const MatchResults& results, const char* subject_end) const;
+    // Build the replacement of one match into out; "$`" starts at prefix_begin, "$'" ends at suffix_end.
+    void build_replacement(std::string& out, const MatchResults& results, const char* prefix_begin,
+                           const char* suffix_end) const;
     void analyse(bool has_recursion);
     bool build_prefix(const sub_expr* first);
     void build_lead_suffix(const repeat_node* r);

@@ -141,7 +141,8 @@ void Pattern::set_substitution(const std::string& text)
     pieces_ = std::move(pieces);
 }
 
-void Pattern::build_replacement(std::string& out, const MatchResults& results, const char* subject_end) const
+void Pattern::build_replacement(std::string& out, const MatchResults& results, const char* prefix_begin,
+                                const char* suffix_end) const
 {
     enum class mode { none, upper, lower };
     mode all = mode::none;
@@ -162,9 +163,11 @@ void Pattern::build_replacement(std::string& out, const MatchResults& results, c
         if (piece.kind == subst_piece::literal) {
             out.append(substitution_, static_cast<size_t>(piece.value), static_cast<size_t>(piece.length));
         } else if (piece.value == -1) {
-            out.append(results.subject_begin(), whole.first);
+            if (prefix_begin < whole.first)
+                out.append(prefix_begin, whole.first);
         } else if (piece.value == -2) {
-            out.append(whole.second, subject_end);
+            if (whole.second < suffix_end)
+                out.append(whole.second, suffix_end);
         } else {
             const backref_tag& g = results.at(static_cast<size_t>(piece.value));
             if (g.matched)
@@ -182,6 +185,14 @@ void Pattern::build_replacement(std::string& out, const MatchResults& results, c
     }
 }
 
+std::string Pattern::expand(const MatchResults& results, const char* prefix_begin, const char* suffix_end) const
+{
+    std::string out;
+    if (results.size() > 0 && results.at(0).matched)
+        build_replacement(out, results, prefix_begin, suffix_end);
+    return out;
+}
+
 int Pattern::substitute(std::string& s, size_t start, size_t len, MatchResults& results) const
 {
     if (start > s.size())
@@ -197,7 +208,7 @@ int Pattern::substitute(std::string& s, size_t start, size_t len, MatchResults& 
     while (from <= end && search(begin, end, from, forbid, results)) {
         const backref_tag m = results.at(0);
         out.append(copied, m.first);
-        build_replacement(out, results, end);
+        build_replacement(out, results, begin, end);
         copied = m.second;
         ++count;
         if (!(flags_ & GLOBAL))

@@ -112,6 +112,28 @@ TEST(Matcher, LookAroundIndependentConditionalAndRecursion)
 
 TEST(Matcher, RangeStartIsTheSubjectBeginAndCStringsEndAtTheirNul)
 {
+    // A search from a later position still sees the subject before it: "B,E" or "nomatch".
+    const struct {
+        const char* pattern;
+        const char* subject;
+        int from;
+        const char* found;
+    } later[] = {
+        {"^a", "aaaa", 1, "nomatch"},  {"\\Aa", "aa", 1, "nomatch"},     {"^a", "b\na", 1, "nomatch"},
+        {"\\bfoo", "foofoo", 1, "nomatch"}, {"\\Bfoo", "foofoo", 1, "3,6"}, {"(?<=a)b", "ab", 1, "1,2"},
+        {"a|(?<=a)b", "ab", 1, "1,2"},  {"(?<!a)b", "ab", 1, "nomatch"}, {"^a", "aa", 0, "0,1"},
+        {"a", "aa", 3, "nomatch"},
+    };
+    for (const auto& c : later) {
+        Pattern p(0, c.pattern);
+        p.compile();
+        MatchResults r;
+        const char* s = c.subject;
+        const bool hit = p.search_from(s, s + std::strlen(s), s + c.from, r);
+        EXPECT_EQ(hit ? std::to_string(r.at(0).first - s) + "," + std::to_string(r.at(0).second - s) : "nomatch",
+                  c.found) << c.pattern << " in " << c.subject;
+    }
+
     const std::string text = "aaa";
     Pattern anchored(0, "^a");
     anchored.compile();
@@ -127,6 +149,11 @@ TEST(Matcher, RangeStartIsTheSubjectBeginAndCStringsEndAtTheirNul)
     behind.compile();
     const char ab[] = "ab";
     EXPECT_FALSE(behind.match(ab + 1, ab + 2, r));
+    EXPECT_FALSE(behind.search_from(ab + 1, ab + 2, ab, r));
+    Pattern star(0, "x*");
+    star.compile();
+    ASSERT_TRUE(star.search_from(ab, ab + 2, ab, r, ab));
+    EXPECT_EQ(r.at(0).first, ab + 1);
 
     Pattern lit(0, "b$");
     lit.compile();

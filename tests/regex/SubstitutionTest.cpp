@@ -49,6 +49,20 @@ TEST(Substitution, GroupReferences)
     EXPECT_EQ(replaced("a", "", "bab"), "bb");
 }
 
+TEST(Substitution, ExpansionOfOneMatchTakesItsContextBounds)
+{
+    Pattern p(0, "(b)", "[$`|\\U$1\\E|$']");
+    p.compile();
+    const std::string text = "abcd";
+    const char* s = text.data();
+    MatchResults r;
+    EXPECT_EQ(p.expand(r, s, s + 4), "");
+    ASSERT_TRUE(p.search_from(s, s + 4, s + 1, r));
+    EXPECT_EQ(p.expand(r, s, s + 4), "[a|B|cd]");
+    EXPECT_EQ(p.expand(r, s + 1, s + 3), "[|B|c]");
+    EXPECT_EQ(p.expand(r, s + 3, s), "[|B|]");
+}
+
 TEST(Substitution, CaseConversion)
 {
     EXPECT_EQ(replaced("(ab)", "\\U$1\\E-$1", "ab"), "AB-ab");
