@@ -78,6 +78,8 @@ void CRegexp::Clear()
     m_global = false;
     m_keepMatchText = false;
     m_keepGroupText = false;
+    m_lastMatch.release();
+    m_lastText = nullptr;
 }
 
 bool CRegexp::Compile(const char* pattern, const char* flags)
@@ -155,6 +157,41 @@ int CRegexp::FindAll(std::string_view text, CWexList<MatchSpan>* list, int start
     if (!m_global && list == nullptr)
         return 1;
     return CollectSpans(results, rangeBegin, start, list);
+}
+
+int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* list, std::size_t start,
+                     std::size_t subjectStart)
+{
+    m_lastMatch.release();
+    m_lastText = nullptr;
+    if (!m_pattern || text == nullptr || subjectStart > start || start > length ||
+        length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return -1;
+    const char* end = text + length;
+    const char* from = text + start;
+    const char* noEmptyAt = nullptr;
+    regex::MatchResults one;
+    int count = 0;
+    while (from <= end && m_pattern->search_from(text + subjectStart, end, from, one, noEmptyAt)) {
+        count += CollectSpans(one, text, 0, list);
+        m_lastMatch = one;
+        m_lastText = text;
+        if (!m_global)
+            break;
+        const regex::backref_tag& whole = one.at(0);
+        noEmptyAt = whole.first == whole.second ? whole.second : nullptr;
+        from = whole.second;
+    }
+    return count;
+}
+
+bool CRegexp::BuildReplacement(const char* replacement, std::size_t prefixStart, std::size_t suffixEnd,
+                               std::string& out)
+{
+    if (!SetSubstitution(replacement) || m_lastText == nullptr)
+        return false;
+    out = m_pattern->expand(m_lastMatch, m_lastText + prefixStart, m_lastText + suffixEnd);
+    return true;
 }
 
 int CRegexp::CollectSpans(const regex::MatchResults& results, const char* rangeBegin, int start,

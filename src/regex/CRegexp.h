@@ -6,14 +6,17 @@
  *
  * Compile never throws: a syntax error or an allocation failure leaves the facade empty and
  * returns false. Every operation on an empty facade returns -1 (or false). A bad replacement
- * text throws regex::bad_regexpr out of SetSubstitution, Substitute and Replace.
+ * text throws regex::bad_regexpr out of SetSubstitution, Substitute, Replace and
+ * BuildReplacement.
  *
  * Texts come in two forms: NUL-terminated, and binary-safe as a std::string_view whose
  * length is the text's length, so that file content holding NUL bytes can be searched.
  * A search range [start, start + length) is the whole subject for the engine: "^", "\A",
  * "\b" and look-behind never look before start. A negative length, or one reaching past
  * the end of the text, means up to the end; a start outside the text, or a text longer than
- * a 32-bit offset can count, is a failure (-1).
+ * a 32-bit offset can count, is a failure (-1). A caller stepping through a text match by
+ * match uses the FindAll that takes the subject start apart from the search start, and
+ * builds each replacement from the match found (BuildReplacement).
  */
 #pragma once
 
@@ -66,6 +69,22 @@ public:
     // top-level matches (1 without a list and without "g").
     int FindAll(const char* text, CWexList<MatchSpan>* list = nullptr, int start = 0, int length = -1);
     int FindAll(std::string_view text, CWexList<MatchSpan>* list = nullptr, int start = 0, int length = -1);
+    // Searches text[0, length) from start on with the subject beginning at subjectStart
+    // (subjectStart <= start <= length): "^", "\A", "\b", "\B" and look-behind see the bytes
+    // from subjectStart on, so a search resumed after a match judges them as a search of the
+    // whole subject would. Appends the first match (every match with "g") to list as above,
+    // offsets counted from text, and keeps the last match for BuildReplacement. Returns -1
+    // when nothing is compiled, text is null, the starts are out of order or the text is
+    // longer than a 32-bit offset can count; 0 when nothing matched; else as above.
+    int FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* list, std::size_t start,
+                std::size_t subjectStart);
+    // Builds into out the expansion of replacement for the match the last call above kept,
+    // whose text must still be there: "$`" is text[prefixStart, match start), "$'" is
+    // text[match end, suffixEnd) (both bounds within the text), each empty where its bound
+    // lies inside the match. False
+    // when nothing is compiled, replacement is null or no match is kept. Throws
+    // regex::bad_regexpr for a bad replacement.
+    bool BuildReplacement(const char* replacement, std::size_t prefixStart, std::size_t suffixEnd, std::string& out);
 
     // Replaces in text, within [start, start + length), the first match (every match with
     // "g") by the expansion of replacement. Returns the number of replacements, or -1 when
@@ -103,4 +122,9 @@ private:
     bool m_keepMatchText = false;
     // "S": FindAll stores the text of each group too.
     bool m_keepGroupText = false;
+    // The last match of a search with a separate subject start (unmatched when none); its
+    // records point into that search's text.
+    regex::MatchResults m_lastMatch;
+    // The text of that search; null when no match is kept.
+    const char* m_lastText = nullptr;
 };

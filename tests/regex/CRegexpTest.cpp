@@ -121,6 +121,34 @@ TEST(CRegexpFindAll, RangeStartIsTheSubjectBeginAndOffsetsCountFromTheText)
     EXPECT_EQ(re.FindAll("aaa", nullptr, -1), -1);
     EXPECT_EQ(re.FindAll("aaa", nullptr, 3), 0);
     EXPECT_EQ(re.FindAll("aaa", nullptr, 1, 99), 2);
+
+    // With the subject start apart from the search start, the bytes before the search count.
+    CWexList<MatchSpan> resumed, global;
+    EXPECT_EQ(CRegexp("^a", "").FindAll("aaaa", 4, nullptr, 1, 0), 0);
+    EXPECT_EQ(CRegexp("\\bfoo", "").FindAll("foofoo", 6, nullptr, 1, 0), 0);
+    EXPECT_EQ(CRegexp("\\bfoo", "").FindAll("foofoo", 6, nullptr, 3, 3), 1);
+    EXPECT_EQ(CRegexp("a|(?<=a)b", "").FindAll("ab", 2, &resumed, 1, 0), 1);
+    EXPECT_EQ(Spans(resumed), Strings({"1,1"}));
+    EXPECT_EQ(CRegexp("\\b\\w", "g").FindAll("a\0bc d", 6, &global, 3, 1), 1);
+    EXPECT_EQ(Spans(global), Strings({"5,1"}));
+    EXPECT_EQ(re.FindAll("aaa", 3, nullptr, 1, 2), -1);
+    EXPECT_EQ(re.FindAll("aaa", 3, nullptr, 4, 0), -1);
+}
+
+TEST(CRegexpSubstitute, TheReplacementOfTheLastMatchFoundKeepsItsContext)
+{
+    CRegexp re("(b)c?", "g");
+    const std::string text = "abcbd";
+    std::string out = "unset";
+    EXPECT_FALSE(re.BuildReplacement("x", 0, 5, out));
+    ASSERT_EQ(re.FindAll(text.data(), 5, nullptr, 1, 0), 2);
+    ASSERT_TRUE(re.BuildReplacement("[$`|\\U$1\\E|$']", 0, 5, out));
+    EXPECT_EQ(out, "[abc|B|d]");
+    ASSERT_TRUE(re.BuildReplacement("[$`|$&|$']", 4, 4, out));
+    EXPECT_EQ(out, "[|b|]");
+    EXPECT_THROW(re.BuildReplacement("$2", 0, 5, out), regex::bad_regexpr);
+    EXPECT_EQ(re.FindAll(text.data(), 5, nullptr, 5, 0), 0);
+    EXPECT_FALSE(re.BuildReplacement("x", 0, 5, out));
 }
 
 TEST(CRegexpFindAll, BinaryTextIsSearchedPastNulBytes)
