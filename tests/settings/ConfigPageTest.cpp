@@ -50,10 +50,6 @@ TEST_F(ConfigSheet, CancelUndoesAndOkKeepsOnlyValuesThatMayBeUsed) {
   EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{"Buffer size must be greater than overlap!"});
   EXPECT_EQ(page.bufferSize, 4096u);
   EXPECT_EQ(page.overlap, 16u);
-  Edit(2000, 0, kSheetOk);
-  Edit((1u << 30) + 1, 5, kSheetOk);
-  EXPECT_EQ(page.overlap, 16u);
-  EXPECT_EQ(desktop.messages.size(), 3u);
   sheet.windowExists = true;
   EXPECT_EQ(RunSheetModal(sheet, [] { return kSheetOk; }), 0);
 }

@@ -80,7 +80,6 @@ TEST_F(Wipe, EachRoundWritesFreshRandomBlocksThenRenamesAndDeletes)
         Lines events = watch.Events();
         ASSERT_GE(events.size(), 2u);
         EXPECT_EQ(Lines(events.end() - 2, events.end()), (Lines{">" + last, "-" + last}));
-        EXPECT_TRUE(last.size() == 8 && last[4] == '.') << last;
     }
 }
 
