@@ -1,8 +1,8 @@
 /*
  * The confirmation of occurrences: the occurrence box for content and for names, the wait
  * for the user's answer, and what an answer does to the rewritten text. The replacement of
- * an occurrence is built from the very match that was found and shown: the substitution
- * runs on the same text from the same search start, so look-behind, "\b" and matches longer
+ * an occurrence is built from the very match that was found and shown (its groups, in the
+ * text it was found in), never by searching again, so look-behind, "\b" and matches longer
  * than the overlap are replaced exactly as they were found.
  */
 #include <algorithm>
@@ -41,26 +41,6 @@ void ScrollTo(OccurrenceBox& box)
     for (std::size_t i = std::min(sel, text.size() - 1); i > 0 && text[i] != '\n'; --i) ++column;
     box.scrollLines = static_cast<int>(line) - kScrollLinesAbove;
     box.scrollColumns = column - kScrollColumnsLeft;
-}
-
-// Whether two span lists (the second found in a window starting at shift) hold the same spans.
-bool SameSpans(const CWexList<MatchSpan>& a, const CWexList<MatchSpan>& b, std::int32_t shift)
-{
-    const auto* x = a.head;
-    const auto* y = b.head;
-    for (; x && y; x = x->next, y = y->next) {
-        if (x->element.offset != y->element.offset + shift || x->element.length != y->element.length) return false;
-    }
-    return !x && !y;
-}
-
-// Whether the first match of two searches is the same match with the same groups.
-bool SameMatch(const CWexList<MatchSpan>& a, const CWexList<MatchSpan>& b, std::int32_t shift)
-{
-    if (!a.head || !b.head) return false;
-    const MatchSpan& x = a.head->element;
-    const MatchSpan& y = b.head->element;
-    return x.offset == y.offset + shift && x.length == y.length && SameSpans(x.groups, y.groups, shift);
 }
 
 }  // namespace
@@ -140,28 +120,14 @@ void SearchRun::ApplyAnswer(std::string_view matched, const std::string& replace
     }
 }
 
-std::string SearchRun::ReplacementFor(std::string_view text, std::size_t searchFrom, std::size_t start,
-                                      std::size_t length)
+std::string SearchRun::ReplacementFor(std::size_t prefixStart, std::size_t suffixEnd, std::string_view matched)
 {
-    // The substitution searches again from searchFrom; a window that ends the overlap after
-    // the match is enough unless the shorter text changes what matches first, which the
-    // comparison with the original match catches.
-    const std::size_t windowEnd = std::min(text.size(), start + length + std::size_t{job_.overlap});
-    std::string window(text.substr(searchFrom, windowEnd - searchFrom));
-    if (windowEnd < text.size()) {
-        CWexList<MatchSpan> again;
-        again.unique = false;
-        state_.regex.FindAll(std::string_view(window), &again, 0, -1);
-        if (!SameMatch(state_.matches, again, static_cast<std::int32_t>(searchFrom))) window.assign(text.substr(searchFrom));
-    }
-    const auto oldSize = static_cast<std::ptrdiff_t>(window.size());
-    int replacements = 0;
+    std::string replacement;
     try {
-        replacements = state_.regex.Substitute(window, job_.replacement.c_str(), 0, -1);
+        if (state_.regex.BuildReplacement(job_.replacement.c_str(), prefixStart, suffixEnd, replacement))
+            return replacement;
     } catch (const regex::bad_regexpr&) {
-        replacements = 0;
+        // The start refuses a bad replacement; should one get here, the occurrence stays.
     }
-    if (replacements <= 0) return std::string(text.substr(start, length));
-    const std::ptrdiff_t newLength = static_cast<std::ptrdiff_t>(length) + static_cast<std::ptrdiff_t>(window.size()) - oldSize;
-    return window.substr(start - searchFrom, static_cast<std::size_t>(std::max<std::ptrdiff_t>(newLength, 0)));
+    return std::string(matched);
 }

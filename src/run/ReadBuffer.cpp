@@ -1,7 +1,9 @@
 /*
  * ReadBuffer: chunked reading with a carried tail. Instead of seeking back by the carry and
- * reading it from the file again, the carried bytes are moved to the front of the buffer and
- * only the rest of the chunk is read; the chunks are the same bytes either way.
+ * reading it from the file again, the carried bytes (and the context before them) are moved
+ * to the front of the buffer and only the rest of the chunk is read; the chunks are the same
+ * bytes either way. The chunk always starts overlap bytes into the buffer, so the context
+ * moves with it and needs no copy of its own.
  */
 #include "run/ReadBuffer.h"
 
@@ -19,7 +21,7 @@ bool ReadBuffer::Allocate(std::uint32_t bufferSize, std::uint32_t overlap)
 {
     Free();
     if (!BufferSettingsValid(bufferSize, overlap)) return false;
-    bytes_.reset(new (std::nothrow) char[std::size_t{bufferSize} + 1]);
+    bytes_.reset(new (std::nothrow) char[std::size_t{overlap} + bufferSize + 1]);
     if (!bytes_) return false;
     bufferSize_ = bufferSize;
     overlap_ = overlap;
@@ -36,9 +38,9 @@ void ReadBuffer::Free()
 
 void ReadBuffer::StartFile()
 {
-    size_ = carry_ = position = searchFrom = 0;
+    size_ = carry_ = context_ = position = searchFrom = 0;
     linesBefore_ = 0;
-    if (bytes_) bytes_[0] = '\0';
+    if (bytes_) bytes_[overlap_] = '\0';
 }
 
 namespace {
@@ -56,20 +58,26 @@ bool AtEndOfFile(int descriptor)
 
 ReadBuffer::Fill ReadBuffer::ReadChunk(int descriptor, const ChunkReader& reader)
 {
-    std::memmove(bytes_.get(), bytes_.get() + (size_ - carry_), carry_);
+    char* const chunk = bytes_.get() + overlap_;
+    // The next chunk starts `next` bytes into this one; what precedes it is this chunk's
+    // head and this chunk's own context.
+    const std::size_t next = size_ - carry_;
+    const std::size_t context = std::min(overlap_, context_ + next);
+    std::memmove(chunk - context, chunk + next - context, context + carry_);
+    context_ = context;
     size_ = carry_;
     carry_ = position = searchFrom = 0;
     Fill outcome = Fill::More;
     if (descriptor < 0) outcome = Fill::Last;
     while (outcome == Fill::More && size_ < bufferSize_) {
-        const ssize_t got = reader(descriptor, bytes_.get() + size_, bufferSize_ - size_);
+        const ssize_t got = reader(descriptor, chunk + size_, bufferSize_ - size_);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) outcome = Fill::Error;
         else if (got == 0) outcome = Fill::Last;
         else size_ += static_cast<std::size_t>(got);
     }
     if (outcome == Fill::More && AtEndOfFile(descriptor)) outcome = Fill::Last;
-    bytes_[size_] = '\0';
+    chunk[size_] = '\0';
     return outcome;
 }
 
@@ -77,14 +85,16 @@ std::string_view ReadBuffer::FinishChunk(bool atFileEnd)
 {
     carry_ = atFileEnd ? 0 : std::min(overlap_, size_ - position);
     const std::size_t handedOnEnd = size_ - carry_;
-    linesBefore_ += static_cast<std::uint64_t>(std::count(bytes_.get(), bytes_.get() + handedOnEnd, '\n'));
+    const char* const chunk = bytes_.get() + overlap_;
+    linesBefore_ += static_cast<std::uint64_t>(std::count(chunk, chunk + handedOnEnd, '\n'));
     const std::size_t from = position;
     position = handedOnEnd;
-    return {bytes_.get() + from, handedOnEnd - from};
+    return {chunk + from, handedOnEnd - from};
 }
 
 std::uint64_t ReadBuffer::LineOf(std::size_t i) const
 {
     const std::size_t end = std::min(i, size_);
-    return linesBefore_ + static_cast<std::uint64_t>(std::count(bytes_.get(), bytes_.get() + end, '\n')) + 1;
+    const char* const chunk = bytes_.get() + overlap_;
+    return linesBefore_ + static_cast<std::uint64_t>(std::count(chunk, chunk + end, '\n')) + 1;
 }

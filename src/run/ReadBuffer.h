@@ -4,6 +4,9 @@
  * read again as the start of the next chunk, so an occurrence that begins near a chunk's end
  * is found whole in the next one, and exactly once because a handled occurrence is always
  * consumed. Chunk bytes are handled with explicit lengths: NUL bytes are data like any other.
+ * Up to the overlap of the file's bytes that precede a chunk stay in front of it as context,
+ * so that "^", "\A", "\b" and look-behind at the chunk's first bytes are judged by the bytes
+ * really there; the context is only looked at, never searched or handed on again.
  *
  * The three cursors are where bytes get lost or doubled, so each states its invariant:
  * bytes before `position` have been handed on (to the rewritten text), `searchFrom` is where
@@ -31,16 +34,18 @@ public:
         Error,  // the file could not be read
     };
 
-    // Makes room for chunks of bufferSize bytes that carry at most overlap bytes; false when
-    // the sizes break 0 < overlap < bufferSize <= 1 GiB or the memory is not there.
+    // Makes room for chunks of bufferSize bytes that carry at most overlap bytes and keep at
+    // most overlap bytes of context before them; false when the sizes break
+    // 0 < overlap < bufferSize <= 1 GiB or the memory is not there.
     bool Allocate(std::uint32_t bufferSize, std::uint32_t overlap);
     // Gives the memory back.
     void Free();
 
     // Starts a new file: nothing carried, no line counted.
     void StartFile();
-    // Moves the carried tail to the front and fills the chunk from descriptor (-1: a file
-    // that could not be opened, which has no bytes). Resets position and searchFrom.
+    // Moves the carried tail, with the context before it, to the front and fills the chunk
+    // from descriptor (-1: a file that could not be opened, which has no bytes). Resets
+    // position and searchFrom.
     Fill ReadChunk(int descriptor, const ChunkReader& reader);
     // Ends the chunk: at the file's end nothing is carried, otherwise the unconsumed bytes,
     // at most the overlap, are kept for the next chunk. Returns the consumed-but-not-handed-on
@@ -48,7 +53,10 @@ public:
     std::string_view FinishChunk(bool atFileEnd);
 
     // The current chunk; Chunk().data()[Chunk().size()] is a NUL byte.
-    std::string_view Chunk() const { return {bytes_.get(), size_}; }
+    std::string_view Chunk() const { return {bytes_.get() + overlap_, size_}; }
+    // The context and the chunk: the chunk starts ContextLength() bytes into it.
+    std::string_view WithContext() const { return {bytes_.get() + overlap_ - context_, context_ + size_}; }
+    std::size_t ContextLength() const { return context_; }
     // The 1-based line number of chunk index i in the whole file.
     std::uint64_t LineOf(std::size_t i) const;
 
@@ -59,7 +67,8 @@ public:
     std::size_t searchFrom = 0;
 
 private:
-    // bufferSize_ + 1 bytes: the chunk and a NUL after it.
+    // overlap_ + bufferSize_ + 1 bytes: room for the context, the chunk (always at offset
+    // overlap_) and a NUL after it.
     std::unique_ptr<char[]> bytes_;
     // The chunk size; size_ <= bufferSize_.
     std::size_t bufferSize_ = 0;
@@ -70,6 +79,9 @@ private:
     // Bytes at the end of the chunk that start the next one; carry_ <= overlap_ and
     // carry_ <= size_ - position.
     std::size_t carry_ = 0;
+    // Bytes right before the chunk that are the file's bytes preceding it; context_ <= overlap_,
+    // and 0 exactly for a file's first chunk.
+    std::size_t context_ = 0;
     // Line feeds in the file before the current chunk.
     std::uint64_t linesBefore_ = 0;
 };

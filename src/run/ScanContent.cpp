@@ -4,9 +4,14 @@
  * chunk's rewritten text (unmatched bytes, kept occurrences, replacements) goes to a
  * ReplacementFile that takes the target's place only when the whole file went through.
  * Skipping the file, cancelling, a read error or a failed write leave the target as it was.
+ * The subject of every search begins with the context the buffer keeps before the chunk, so
+ * a match is judged by the bytes before it even at a chunk's start or right after another
+ * match; only the search itself starts where the last occurrence ended.
  */
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "base/Paths.h"
 #include "run/RunTexts.h"
@@ -55,6 +60,8 @@ int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replace
 {
     ReadBuffer& buffer = state_.readBuffer;
     const std::string_view chunk = buffer.Chunk();
+    const std::string_view subject = buffer.WithContext();
+    const std::size_t context = buffer.ContextLength();
     // Unless the file ends here, a match starting in the last `overlap` bytes is left for the
     // next chunk, which starts with those bytes and sees what follows them: cut at the chunk
     // end, a match such as an e-mail address, or one ending in "\b" or "$", could be shorter
@@ -63,8 +70,9 @@ int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replace
     int found = 0;
     while (state_.fileState == kFileReading && state_.running) {
         state_.matches.t_DeleteList();
-        if (state_.regex.FindAll(chunk, &state_.matches, static_cast<int>(buffer.searchFrom), -1) <= 0) break;
-        const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset);
+        if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, context + buffer.searchFrom, 0) <= 0)
+            break;
+        const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset) - context;
         const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
         if (start >= deferFrom) break;
         if (length == 0) {
@@ -77,7 +85,9 @@ int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replace
         const std::string_view matched = chunk.substr(start, length);
         NoteFound(matched);
         std::string replacement;
-        if (!job_.searchOnly) replacement = ReplacementFor(chunk, buffer.searchFrom, start, length);
+        // "$`" starts where this search did, "$'" ends the overlap after the match.
+        const std::size_t suffixEnd = std::min(chunk.size(), start + length + std::size_t{job_.overlap});
+        if (!job_.searchOnly) replacement = ReplacementFor(context + buffer.searchFrom, context + suffixEnd, matched);
         ShowContentOccurrence(path, start, length, job_.searchOnly ? nullptr : &replacement);
         if (!job_.searchOnly && state_.running && state_.fileState != kFileAbandoned) {
             state_.output.append(chunk.substr(buffer.position, start - buffer.position));

@@ -2,7 +2,9 @@
  * ScanName: the last component of a target's path, searched and (unless search-only)
  * renamed with the confirmed replacements applied. A rename never replaces an existing name;
  * a refused one leaves the target as it was and reports "renamimg error". A directory's
- * rename carries the later targets below it along, so they are still processed.
+ * rename carries the later targets below it along, so they are still processed. Every search
+ * sees the whole name, so "^" and "\b" after an earlier occurrence are judged by the name's
+ * real bytes.
  */
 #include <algorithm>
 
@@ -38,7 +40,7 @@ int SearchRun::ScanName(const std::string& path, std::size_t index)
     int replaced = 0;
     while (state_.running && searchFrom < subject.size()) {
         state_.matches.t_DeleteList();
-        if (state_.regex.FindAll(std::string_view(subject), &state_.matches, static_cast<int>(searchFrom), -1) <= 0) break;
+        if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, searchFrom, 0) <= 0) break;
         const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset);
         const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
         if (length == 0) {
@@ -49,7 +51,7 @@ int SearchRun::ScanName(const std::string& path, std::size_t index)
         const std::string_view matched = std::string_view(subject).substr(start, length);
         NoteFound(matched);
         std::string replacement;
-        if (!job_.searchOnly) replacement = ReplacementFor(subject, searchFrom, start, length);
+        if (!job_.searchOnly) replacement = ReplacementFor(searchFrom, subject.size(), matched);
         ShowNameOccurrence(path, subject, position, start, length, job_.searchOnly ? nullptr : &replacement);
         if (!job_.searchOnly && state_.running && state_.fileState != kFileAbandoned) {
             state_.output.append(subject, position, start - position);

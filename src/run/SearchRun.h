@@ -104,10 +104,9 @@ private:
                       std::size_t index);
     // Rewrites the later target-list lines below a renamed directory.
     void MoveLaterTargets(const std::string& oldPath, const std::string& newPath, std::size_t index);
-    // What the occurrence [start, start + length) of text, found by a search from
-    // searchFrom, becomes: its replacement built from that very match.
-    std::string ReplacementFor(std::string_view text, std::size_t searchFrom, std::size_t start,
-                               std::size_t length);
+    // What the occurrence `matched` the last search found becomes: its replacement built from
+    // that very match, "$`" from prefixStart and "$'" up to suffixEnd of the searched text.
+    std::string ReplacementFor(std::size_t prefixStart, std::size_t suffixEnd, std::string_view matched);
     // Counts one occurrence: totals, the box, and the report file's found texts.
     void NoteFound(std::string_view text);
     // Takes or keeps one occurrence after the answer; `replaced` counts the taken ones.

@@ -96,15 +96,34 @@ TEST_F(DataSafetyTest, ARefusedTemporaryFileLeavesTheTargetAndReports)
 
 TEST_F(DataSafetyTest, TheMatchFoundIsTheMatchReplaced)
 {
-    job.bufferSize = 64;
-    job.overlap = 4;
-    const std::string behind = File("behind.txt", "ab cb");
-    const std::string inside = File("inside.txt", "word ord");
-    const std::string longer = File("long.txt", "b" + std::string(20, 'a') + "b");
-    ReplaceAll({behind}, "(?<=a)b", "X");
-    ReplaceAll({inside}, "\\Bord", "X");
-    ReplaceAll({longer}, "a+", "<$0>");
-    EXPECT_EQ(ReadFile(behind), "aX cb");
-    EXPECT_EQ(ReadFile(inside), "wX ord");
-    EXPECT_EQ(ReadFile(longer), "b<" + std::string(20, 'a') + ">b");
+    // Each as perl -0777 -pe 's/PATTERN/REPLACEMENT/g' rewrites it, but for "$`" and "$'", which
+    // reach from the search start to the overlap after the match. With buffer 8 and overlap 3
+    // the chunks begin at bytes 0, 5 and 10, which are judged by the bytes before them.
+    const struct {
+        std::uint32_t bufferSize;
+        std::uint32_t overlap;
+        const char* pattern;
+        const char* replacement;
+        std::string text;
+        std::string rewritten;
+        int found;
+    } cases[] = {
+        {64, 4, "(?<=a)b", "X", "ab cb", "aX cb", 1},
+        {64, 4, "\\Bord", "X", "word ord", "wX ord", 1},
+        {64, 4, "a+", "<$0>", "b" + std::string(20, 'a') + "b", "b<" + std::string(20, 'a') + ">b", 1},
+        {64, 4, "^a", "X", "aaaa\n", "Xaaa\n", 1},
+        {64, 4, "\\bfoo", "X", "foofoo", "Xfoo", 1},
+        {64, 4, "a|(?<=a)b", "<$0>", "ab", "<a><b>", 2},
+        {8, 3, "^b|\\bb", "X", "aaaaabbb bbb\nbb", "aaaaabbb Xbb\nXb", 2},
+        {8, 3, "\\Ab|(?<=b)d|\\Ac", "X", "bbbbbdbbbbcbbbb", "XbbbbXbbbbcbbbb", 2},
+        {8, 3, "c", "[$`|$']", "abcdefghcjk", "ab[ab|def]defgh[fgh|jk]jk", 2},
+    };
+    for (const auto& c : cases) {
+        job.bufferSize = c.bufferSize;
+        job.overlap = c.overlap;
+        const std::string path = File("t.txt", c.text);
+        ReplaceAll({path}, c.pattern, c.replacement);
+        EXPECT_EQ(ReadFile(path), c.rewritten) << c.pattern;
+        EXPECT_EQ(run.State().totalFound, c.found) << c.pattern;
+    }
 }

@@ -19,7 +19,7 @@ protected:
     }
 };
 
-TEST_F(ScanNameTest, AnswersDecideEachPartOfTheName)
+TEST_F(ScanNameTest, AnswersDecideEachPartOfTheNameAndEverySearchSeesAllOfIt)
 {
     Replace("X", "Y");
     const std::string path = File("aXbXcX.txt", "");
@@ -33,6 +33,12 @@ TEST_F(ScanNameTest, AnswersDecideEachPartOfTheName)
     RunOver({skipped, cancelled}, "yfyq");
     EXPECT_TRUE(fs::exists(skipped));
     EXPECT_TRUE(fs::exists(cancelled));
+
+    // The search after an occurrence still sees the name's bytes before it.
+    Replace("^a|\\bb|(?<=b)c", "X");
+    RunOver({File("aab-bc", "")}, "a");
+    EXPECT_TRUE(fs::exists(dir / "Xab-XX"));
+    EXPECT_EQ(run.State().totalFound, 3);
 }
 
 TEST_F(ScanNameTest, WholeNameWithSuffixAndEmptyMatchesOnlyNeverRename)
