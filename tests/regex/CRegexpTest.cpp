@@ -123,12 +123,9 @@ TEST(CRegexpFindAll, RangeStartIsTheSubjectBeginAndOffsetsCountFromTheText)
     EXPECT_EQ(re.FindAll("aaa", nullptr, 1, 99), 2);
 
     // With the subject start apart from the search start, the bytes before the search count.
-    CWexList<MatchSpan> resumed, global;
+    CWexList<MatchSpan> global;
     EXPECT_EQ(CRegexp("^a", "").FindAll("aaaa", 4, nullptr, 1, 0), 0);
-    EXPECT_EQ(CRegexp("\\bfoo", "").FindAll("foofoo", 6, nullptr, 1, 0), 0);
-    EXPECT_EQ(CRegexp("\\bfoo", "").FindAll("foofoo", 6, nullptr, 3, 3), 1);
-    EXPECT_EQ(CRegexp("a|(?<=a)b", "").FindAll("ab", 2, &resumed, 1, 0), 1);
-    EXPECT_EQ(Spans(resumed), Strings({"1,1"}));
+    EXPECT_EQ(CRegexp("^a", "").FindAll("aaaa", 4, nullptr, 1, 1), 1);
     EXPECT_EQ(CRegexp("\\b\\w", "g").FindAll("a\0bc d", 6, &global, 3, 1), 1);
     EXPECT_EQ(Spans(global), Strings({"5,1"}));
     EXPECT_EQ(re.FindAll("aaa", 3, nullptr, 1, 2), -1);
