@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 MatchSpan::MatchSpan(const MatchSpan& other)
@@ -174,11 +175,11 @@ int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* 
     int count = 0;
     while (from <= end && m_pattern->search_from(text + subjectStart, end, from, one, noEmptyAt)) {
         count += CollectSpans(one, text, 0, list);
-        m_lastMatch = one;
+        std::swap(m_lastMatch, one);
         m_lastText = text;
         if (!m_global)
             break;
-        const regex::backref_tag& whole = one.at(0);
+        const regex::backref_tag& whole = m_lastMatch.at(0);
         noEmptyAt = whole.first == whole.second ? whole.second : nullptr;
         from = whole.second;
     }
