@@ -14,4 +14,4 @@ else
   "$top/scripts/setup.sh" "$build"
 fi
 cd "$top/$build"
-ctest --output-on-failure -j "$(nproc)"
+ctest --output-on-failure --timeout 600 -j "$(nproc)"
