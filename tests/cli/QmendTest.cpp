@@ -32,10 +32,11 @@ protected:
     static void SetUpTestSuite() { std::system(QMEND_PATH " --save-config=/dev/null > /dev/null 2>&1"); }
 
     // Runs `prefix qmend args` in the scratch directory with input on standard input.
-    Outcome Qmend(const std::string& args, const std::string& input, const std::string& prefix = "")
+    Outcome Qmend(const std::string& args, const std::string& input, const std::string& prefix = "",
+                  const std::string& program = QMEND_PATH)
     {
         WriteFile(dir / ".in", input);
-        const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + QMEND_PATH + " " + args +
+        const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + program + " " + args +
                                     " < .in > .out 2> .err";
         const int raw = std::system(command.c_str());
         Outcome outcome;
@@ -137,15 +138,20 @@ TEST_F(QmendTest, RefusedWritesLeaveTheTargetAndExitThree)
     EXPECT_NE(tooBig.out.find("file write error\n"), std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
-    // The directory refuses a new file to nobody.
+    // The directory refuses a new file to nobody. Nobody may not reach the build tree (a
+    // checkout below /root), so it runs a copy of the program from a directory it can enter.
     ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
-    const Outcome asNobody = Qmend("-a -y -r X b t.txt", "", "setpriv --reuid=nobody --regid=nogroup --clear-groups");
+    TempDir bin;
+    ASSERT_EQ(chmod(bin.Path().c_str(), 0755), 0);
+    const std::string program = bin / "qmend";
+    std::filesystem::copy_file(QMEND_PATH, program);
+    const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
+    const Outcome asNobody = Qmend("-a -y -r X b t.txt", "", nobody, program);
     EXPECT_EQ(asNobody.status, 3);
     EXPECT_NE(asNobody.out.find("file write error\n"), std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     // Nor may nobody rename the file there.
-    const Outcome rename = Qmend("-a -y --names --no-content -r Z t t.txt", "",
-                                "setpriv --reuid=nobody --regid=nogroup --clear-groups");
+    const Outcome rename = Qmend("-a -y --names --no-content -r Z t t.txt", "", nobody, program);
     EXPECT_EQ(rename.status, 3);
     EXPECT_NE(rename.out.find("renamimg error\n"), std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
