@@ -9,7 +9,6 @@ packages=(
   libgtest-dev libgmock-dev       # the test suite
   p7zip-full                      # the archiver the backup runs
   perl                            # the regex engine's differential tests
-  xvfb xauth                      # desktop tests without a display
 )
 
 missing=()
