@@ -14,6 +14,18 @@
 
 namespace regex {
 
+namespace {
+
+// Appends to ps the literal nodes that open chain, up to the first node that is none.
+void gather_literals(const sub_expr* chain, prefix_searcher& ps)
+{
+    for (const sub_expr* n = chain; n != nullptr && !n->terminal(); n = n->next)
+        if (!literal_text(n, ps))
+            break;
+}
+
+}  // namespace
+
 void Pattern::analyse(bool has_recursion)
 {
     width_range w = top_->width();
@@ -96,9 +108,7 @@ void Pattern::build_lead_suffix(const repeat_node* r)
 bool Pattern::build_prefix(const sub_expr* first)
 {
     auto prefix = std::make_unique<prefix_searcher>();
-    for (const sub_expr* n = first; n != nullptr && !n->terminal(); n = n->next)
-        if (!literal_text(n, *prefix))
-            break;
+    gather_literals(first, *prefix);
     if (prefix->text.empty())
         return false;
     prefix->build();
@@ -118,9 +128,7 @@ bool Pattern::build_prefixes(const sub_expr* first)
     auto set = std::make_unique<multi_prefix>();
     for (int i = 0; i < g->alt_count; ++i) {
         prefix_searcher ps;
-        for (const sub_expr* n = g->alts[i]; !n->terminal(); n = n->next)
-            if (!literal_text(n, ps))
-                break;
+        gather_literals(g->alts[i], ps);
         if (ps.text.empty())
             return false;
         ps.build();
