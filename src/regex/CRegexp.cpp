@@ -11,12 +11,22 @@
 #include <utility>
 #include <vector>
 
+namespace {
+
+// Appends a copy of every span of from to to, which takes from's `unique` setting.
+void CopySpans(const CWexList<MatchSpan>& from, CWexList<MatchSpan>& to)
+{
+    to.unique = from.unique;
+    for (const auto* node = from.head; node != nullptr; node = node->next)
+        to.t_Insert(to.tail, node->element);
+}
+
+}  // namespace
+
 MatchSpan::MatchSpan(const MatchSpan& other)
     : offset(other.offset), length(other.length), text(other.text)
 {
-    groups.unique = other.groups.unique;
-    for (const auto* node = other.groups.head; node != nullptr; node = node->next)
-        groups.t_Insert(groups.tail, node->element);
+    CopySpans(other.groups, groups);
 }
 
 MatchSpan& MatchSpan::operator=(const MatchSpan& other)
@@ -27,9 +37,7 @@ MatchSpan& MatchSpan::operator=(const MatchSpan& other)
     length = other.length;
     text = other.text;
     groups.t_DeleteList();
-    groups.unique = other.groups.unique;
-    for (const auto* node = other.groups.head; node != nullptr; node = node->next)
-        groups.t_Insert(groups.tail, node->element);
+    CopySpans(other.groups, groups);
     return *this;
 }
 
