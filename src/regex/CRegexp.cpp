@@ -160,8 +160,7 @@ int CRegexp::FindAll(std::string_view text, CWexList<MatchSpan>* list, int start
         return -1;
     const char* rangeBegin = text.data() + begin;
     regex::MatchResults results;
-    if (!m_pattern->global_match(rangeBegin, text.data() + end, results) || results.size() == 0 ||
-        !results.at(0).matched)
+    if (!m_pattern->global_match(rangeBegin, text.data() + end, results))
         return 0;
     if (!m_global && list == nullptr)
         return 1;
