@@ -5,6 +5,7 @@
 
 #include "base/Desktop.h"
 #include "base/Paths.h"
+#include "targets/PathIndex.h"
 
 namespace {
 
@@ -19,13 +20,6 @@ void RememberChoice(FileChooser& chooser, const std::string& path) {
 }
 
 std::string TextOf(const char* text) { return text != nullptr ? text : ""; }
-
-// A path as a list element: paths compare byte for byte on this platform.
-CDynString PathString(const std::string& path) {
-  CDynString text(path);
-  text.caseSensitive = true;
-  return text;
-}
 
 }  // namespace
 
