@@ -97,13 +97,14 @@ void PasteIntoTargets(Desktop& desktop, TargetList& targets)
 
 void PasteIntoReport(Desktop& desktop, LineList& report)
 {
-    if (desktop.GetClipboardText().empty()) {
+    std::string text = desktop.GetClipboardText();
+    if (text.empty()) {
         desktop.Notice(kNothingToPaste);
         return;
     }
     if (!Confirmed(desktop, "Append clipboard items to the listbox?"))
         return;
-    for (const std::string& piece : ClipboardPieces(desktop.GetClipboardText())) {
+    for (const std::string& piece : ClipboardPieces(text)) {
         if (IsUsablePathPiece(piece))
             report.Append(piece);
     }
