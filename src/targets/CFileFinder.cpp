@@ -134,7 +134,7 @@ WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level)
     if (kind == kPathNothing)
         return {};
     if (kind == kPathFile || level == maxDepth || IsSymbolicLink(path))
-        return Consider(path, {});
+        return Consider(path, kind, {});
     DIR* listing = OpenListing(path);
     if (listing == nullptr)
         return {};
@@ -147,19 +147,18 @@ WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level)
             content += Walk(JoinPath(path, entry->d_name), level + 1);
     }
     closedir(listing);
-    return Consider(path, content);
+    return Consider(path, kind, content);
 }
 
-WalkTally CFileFinder::Consider(const std::string& path, WalkTally content)
+WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally content)
 {
-    int kind = GetPathKind(path.c_str());
     bool wanted = (kind == kPathFile && wantFiles) || (kind == kPathDirectory && wantDirs);
     if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0) ||
         !ReadFileAttributes(path.c_str(), itemData)) {
         Report(0, path.c_str());
         return content;
     }
-    bool ok = MatchesCriteria(path, kind, content);
+    bool ok = MatchesCriteria(kind, content);
     if (kind == kPathFile) {
         ++content.files;
         content.bytes += itemData.size;
@@ -195,7 +194,7 @@ void CFileFinder::Report(std::int32_t added, const char* path)
         desktop->PumpMessages();
 }
 
-bool CFileFinder::MatchesCriteria(const std::string& /*path*/, int kind, const WalkTally& content) const
+bool CFileFinder::MatchesCriteria(int kind, const WalkTally& content) const
 {
     const FinderCriteria& c = criteria;
     if (!c.criteriaOn)

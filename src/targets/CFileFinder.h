@@ -130,11 +130,12 @@ public:
                      CDynString pattern, bool ignoreCase, bool clearOutput);
     // One walk step: path at the given level, its content first.
     WalkTally Walk(const std::string& path, std::int32_t level);
-    // Tests path (with its content tally) and adds it to the results when it passes;
-    // returns the content tally with path counted in when it passed kind and pattern.
-    WalkTally Consider(const std::string& path, WalkTally content);
+    // Tests path (of the given GetPathKind, with its content tally) and adds it to the
+    // results when it passes; returns the content tally with path counted in when it passed
+    // kind and pattern.
+    WalkTally Consider(const std::string& path, int kind, WalkTally content);
     // Whether the item (attributes in itemData) meets the advanced criteria.
-    bool MatchesCriteria(const std::string& path, int kind, const WalkTally& content) const;
+    bool MatchesCriteria(int kind, const WalkTally& content) const;
 
     // Adds the dropped names to list (emptied first when clearFirst): "." and ".." and
     // unknown paths are skipped (into `skipped` when given), the rest made absolute (their
