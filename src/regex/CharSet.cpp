@@ -97,6 +97,16 @@ const char_set& escape_class_set(char letter)
     }
 }
 
+int control_escape(char letter, std::string_view letters)
+{
+    static constexpr std::string_view known = "aefnrtv";
+    static constexpr char values[] = {7, 27, 12, 10, 13, 9, 11};
+    const std::size_t at = known.find(letter);
+    if (at == std::string_view::npos || letters.find(letter) == std::string_view::npos)
+        return -1;
+    return values[at];
+}
+
 bool read_posix_class(const char*& p, const char* end, char_set& target)
 {
     if (end - p < 2 || p[0] != '[' || p[1] != ':')
@@ -166,15 +176,8 @@ set_element read_set_escape(const char*& p, const char* end, char_set& set, bool
         e.ch = static_cast<unsigned char>(value & 0xff);
         return e;
     }
-    if (normalize) {
-        const char* from = "afnrtv";
-        const char to[] = {7, 12, 10, 13, 9, 11};
-        if (const char* hit = std::strchr(from, c); hit != nullptr && c != '\0') {
-            e.ch = static_cast<unsigned char>(to[hit - from]);
-            return e;
-        }
-    }
-    e.ch = static_cast<unsigned char>(c);
+    const int control = normalize ? control_escape(c, "afnrtv") : -1;
+    e.ch = static_cast<unsigned char>(control >= 0 ? control : c);
     return e;
 }
 

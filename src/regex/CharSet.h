@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace regex {
 
@@ -19,6 +20,10 @@ inline bool is_alpha_ascii(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0
 inline bool is_digit_ascii(unsigned char c) { return c >= '0' && c <= '9'; }
 inline bool is_space_ascii(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline bool is_word_ascii(unsigned char c) { return is_alpha_ascii(c) || is_digit_ascii(c) || c == '_'; }
+// The control character that a backslash and letter stand for when escapes are normalised
+// ("a" 7, "e" 27, "f" 12, "n" 10, "r" 13, "t" 9, "v" 11), provided letters (the escape letters
+// known where it appears) holds it; else -1.
+int control_escape(char letter, std::string_view letters);
 // Value of a hexadecimal digit, or -1.
 inline int hex_digit_value(char c)
 {

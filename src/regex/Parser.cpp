@@ -411,15 +411,8 @@ private:
             parse_number_escape(seq, flags);
             return;
         }
-        if (pat_.flags_ & NORMALIZE) {
-            const char* from = "afnrt";
-            const char to[] = {7, 12, 10, 13, 9};
-            if (const char* hit = std::strchr(from, c)) {
-                add_literal(seq, to[hit - from], flags);
-                return;
-            }
-        }
-        add_literal(seq, c, flags);
+        const int control = (pat_.flags_ & NORMALIZE) ? control_escape(c, "afnrt") : -1;
+        add_literal(seq, control >= 0 ? static_cast<char>(control) : c, flags);
     }
 
     void add_anchor(sequence& seq, anchor_type t) { add_node(seq, arena_.make<anchor_node>(t, false), last_item::zero_width); }

@@ -8,8 +8,6 @@
  * so every match is found in the text as it was given and the work stays linear in the
  * text's length however many matches are replaced.
  */
-#include <cstring>
-
 #include "regex/Nodes.h"
 
 namespace regex {
@@ -22,19 +20,17 @@ std::string normalize_escapes(const std::string& text)
 {
     std::string out;
     out.reserve(text.size());
-    const char* from = "aefnrtv";
-    const char to[] = {7, 27, 12, 10, 13, 9, 11};
     size_t i = 0;
     while (i < text.size()) {
         if (text[i] != '\\' || i + 1 == text.size()) {
             out += text[i++];
             continue;
         }
-        char c = text[i + 1];
-        if (const char* hit = (c != '\0') ? std::strchr(from, c) : nullptr) {
-            out += to[hit - from];
+        const int control = control_escape(text[i + 1], "aefnrtv");
+        if (control >= 0) {
+            out += static_cast<char>(control);
             i += 2;
-        } else if (c == '\\' && text.compare(i, 4, "\\\\\\\\") == 0) {
+        } else if (text.compare(i, 4, "\\\\\\\\") == 0) {
             out += "\\\\";
             i += 4;
         } else {

@@ -136,6 +136,7 @@ TEST(PatternSyntax, Escapes)
     EXPECT_EQ(spans("\\n", "n"), "0,1");
     EXPECT_EQ(spans("\\n\\t", "\n\t", NORMALIZE), "0,2");
     EXPECT_EQ(spans("\\v", "v", NORMALIZE), "0,1");
+    EXPECT_EQ(spans(std::string("\\\0", 2), std::string(1, '\0'), NORMALIZE), "0,1");
     EXPECT_EQ(spans("(a)\\1", "aa"), "0,2 0,1");
     // \10 is a back-reference only when ten groups were opened before it; else octal 8.
     EXPECT_EQ(spans("(a)\\10", "a\x08"), "0,2 0,1");
