@@ -10,21 +10,13 @@
 #include <vector>
 
 #include "regex/CRegexp.h"
+#include "regex/CharSet.h"
 #include "regex/Pattern.h"
 
 namespace regex_cases {
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+using regex::hex_digit_value;
 
 std::vector<std::string_view> SplitFields(std::string_view line)
 {
@@ -134,9 +126,9 @@ std::string Unescape(std::string_view text)
         } else if (next == '\\' || next == 't' || next == 'n' || next == 'r') {
             out += next == '\\' ? '\\' : next == 't' ? '\t' : next == 'n' ? '\n' : '\r';
             ++i;
-        } else if (next == 'x' && i + 3 < text.size() && HexValue(text[i + 2]) >= 0 &&
-                   HexValue(text[i + 3]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+        } else if (next == 'x' && i + 3 < text.size() && hex_digit_value(text[i + 2]) >= 0 &&
+                   hex_digit_value(text[i + 3]) >= 0) {
+            out += static_cast<char>(hex_digit_value(text[i + 2]) * 16 + hex_digit_value(text[i + 3]));
             i += 3;
         } else {
             out += '\\';
