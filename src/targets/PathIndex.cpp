@@ -18,7 +18,7 @@ PathIndex::PathIndex(const CWexList<CDynString>& list)
 
 bool PathIndex::Contains(std::string_view path) const
 {
-    return texts_.find(std::string(path)) != texts_.end();
+    return texts_.contains(path);
 }
 
 bool PathIndex::Add(std::string_view path)

@@ -5,6 +5,8 @@
  */
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -30,6 +32,11 @@ public:
     void Clear() { texts_.clear(); }
 
 private:
+    // Hashes owned texts and views alike, so a lookup needs no copy of the path.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
     // The indexed texts.
-    std::unordered_set<std::string> texts_;
+    std::unordered_set<std::string, TextHash, std::equal_to<>> texts_;
 };
