@@ -1,10 +1,8 @@
 // The path work of the backup: finding the archiver, the directory tree, mirror paths, the
 // archiver's command line, and the check that keeps the emptying of the temp dir away from
 // the targets, the archive and the user's own directories.
-#include <pwd.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -45,12 +43,6 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
   const std::string& out = outer.native();
   if (in.compare(0, out.size(), out) != 0) return false;
   return in.size() == out.size() || out == "/" || in[out.size()] == '/';
-}
-
-std::string HomeDirectory() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-  const passwd* user = getpwuid(getuid());
-  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
 
 }  // namespace

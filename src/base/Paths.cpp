@@ -6,9 +6,11 @@
  */
 #include "base/Paths.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
@@ -136,6 +138,14 @@ int MakeAbsolute(CDynString& path)
         }
     }
     return GetPathKind(path.GetText());
+}
+
+std::string HomeDirectory()
+{
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        return home;
+    const passwd* user = getpwuid(getuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
 
 bool ReadCurrentDirectory(CDynString& directory)

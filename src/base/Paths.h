@@ -48,6 +48,10 @@ int GetPathKind(const char* path);
 // absolute path stays. None or empty stays. Returns GetPathKind of the result.
 int MakeAbsolute(CDynString& path);
 
+// The user's home directory: $HOME when set and not empty, else the password database's
+// entry for this user; empty when neither knows it.
+std::string HomeDirectory();
+
 // Reads the process's current directory (trailing separators removed); false on failure.
 bool ReadCurrentDirectory(CDynString& directory);
 // Changes the process's current directory; false when the path is empty or the change fails.

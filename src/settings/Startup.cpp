@@ -7,7 +7,6 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -146,11 +145,7 @@ StartupEnvironment CurrentEnvironment(const std::string& programDir) {
   StartupEnvironment environment;
   environment.programDir = programDir;
   environment.dataHome = Env("XDG_DATA_HOME");
-  environment.home = Env("HOME");
-  if (environment.home.empty()) {
-    const passwd* user = getpwuid(getuid());
-    if (user != nullptr && user->pw_dir != nullptr) environment.home = user->pw_dir;
-  }
+  environment.home = HomeDirectory();
   environment.searchPath = Env("PATH");
   return environment;
 }
