@@ -25,6 +25,15 @@ std::size_t Clamp(int value, std::size_t limit)
     return std::min(static_cast<std::size_t>(value), limit);
 }
 
+// Assigns a number's decimal text, unless a buffer of bufferSize bytes could not hold it
+// with its NUL: then the string stays as it was.
+const char* AssignDecimal(CDynString& target, const std::string& text, int bufferSize)
+{
+    if (bufferSize <= static_cast<int>(text.size()))
+        return target.GetText();
+    return target.Assign(text.data(), text.size());
+}
+
 }  // namespace
 
 int CompareTexts(std::string_view left, std::string_view right, bool caseSensitive)
@@ -281,18 +290,12 @@ int CDynString::Compare(const CDynString& other) const
 
 const char* CDynString::SetInt(std::int32_t value, int bufferSize)
 {
-    std::string text = std::to_string(value);
-    if (bufferSize <= static_cast<int>(text.size()))
-        return GetText();
-    return Assign(text.data(), text.size());
+    return AssignDecimal(*this, std::to_string(value), bufferSize);
 }
 
 const char* CDynString::SetUInt(std::uint32_t value, int bufferSize)
 {
-    std::string text = std::to_string(value);
-    if (bufferSize <= static_cast<int>(text.size()))
-        return GetText();
-    return Assign(text.data(), text.size());
+    return AssignDecimal(*this, std::to_string(value), bufferSize);
 }
 
 CDynString operator+(const CDynString& left, const CDynString& right)
