@@ -17,15 +17,6 @@ namespace {
 // How many random names are tried before creating the temporary file is given up.
 constexpr int kNameAttempts = 100;
 
-// The directory part of a path ("." for a bare name).
-std::string DirectoryOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 // Flushes a directory so that a rename inside it is on the disk; failures do not matter.
 void SyncDirectory(const std::string& directory)
 {
@@ -46,10 +37,9 @@ bool ReplacementFile::Create(const std::string& target)
     const auto resolved = std::filesystem::canonical(target, error);
     if (error || stat(resolved.c_str(), &targetStatus_) != 0 || !S_ISREG(targetStatus_.st_mode)) return false;
     targetPath_ = resolved.string();
-    const std::string directory = DirectoryOf(targetPath_);
-    const std::string prefix = directory == "/" ? "/" : directory + "/";
+    const std::filesystem::path directory = resolved.parent_path();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string candidate = prefix + "quillmendtmp" + std::to_string(RandomDraw()) + ".wex";
+        std::string candidate = directory / ("quillmendtmp" + std::to_string(RandomDraw()) + ".wex");
         const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
         if (fd != -1) {
             descriptor_ = fd;
@@ -96,7 +86,7 @@ bool ReplacementFile::Commit()
         return false;
     }
     tempPath_.clear();
-    SyncDirectory(DirectoryOf(targetPath_));
+    SyncDirectory(std::filesystem::path(targetPath_).parent_path());
     return true;
 }
 
