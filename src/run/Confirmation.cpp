@@ -31,7 +31,7 @@ constexpr int kBlinkPolls = 41;
 // A separator line of the name box.
 const std::string kNameRule(36, ':');
 
-// Fills in the box's scrolling for a selection starting at sel.
+// Fills in the box's scrolling for its selection.
 void ScrollTo(OccurrenceBox& box)
 {
     const std::string& text = box.text;

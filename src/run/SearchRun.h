@@ -88,7 +88,7 @@ public:
     const RunState& State() const { return state_; }
 
 private:
-    // Steps 7 to 10 of the start: the backup question and the archive; false stops.
+    // The backup question, the archiver and temp dir checks and the archive; false stops.
     bool OfferBackup();
     // Ends RunJob when the buffer or the pattern could not be set up.
     void FailInitialization();
