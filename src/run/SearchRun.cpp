@@ -15,11 +15,7 @@ SearchRun::SearchRun(const JobSettings& job, const Seams& seams)
 {
 }
 
-void SearchRun::OnGoButton()
-{
-    if (state_.running) state_.answer = kAnswerGo;
-    else StartRun();
-}
+void SearchRun::OnGoButton() { StartRun(); }
 
 void SearchRun::OnSkipWord()
 {

@@ -59,7 +59,7 @@ public:
     void OnProcessAll(bool ticked);
 
     // Checks the job, asks the questions, optionally backs up, normalises the targets and
-    // runs the job.
+    // runs the job; during a run it is the go answer to the shown occurrence.
     void StartRun();
     // Runs the job over the target list; true.
     bool RunJob();
