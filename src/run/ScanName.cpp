@@ -7,6 +7,7 @@
  * real bytes.
  */
 #include <algorithm>
+#include <filesystem>
 
 #include "base/FileHandle.h"
 #include "base/Paths.h"
@@ -15,18 +16,6 @@
 
 // The time the writability probe may take before a target is renamed.
 static constexpr int kRenameProbeMs = 300;
-
-namespace {
-
-// directory joined with name by one "/".
-std::string JoinPath(const std::string& directory, const std::string& name)
-{
-    if (directory.empty()) return name;
-    if (directory.back() == '/') return directory + name;
-    return directory + "/" + name;
-}
-
-}  // namespace
 
 int SearchRun::ScanName(const std::string& path, std::size_t index)
 {
@@ -74,8 +63,8 @@ void SearchRun::RenameTarget(const std::string& directory, const std::string& ol
     const auto slash = newName.find_last_of('/');
     if (slash != std::string::npos) newName.erase(0, slash + 1);
     if (newName == oldName) return;
-    const std::string oldPath = JoinPath(directory, oldName);
-    const std::string newPath = JoinPath(directory, newName);
+    const std::string oldPath = std::filesystem::path(directory) / oldName;
+    const std::string newPath = std::filesystem::path(directory) / newName;
     const int kind = GetPathKind(oldPath.c_str());
     FileHandle probe;
     const bool renamed = !newName.empty() && newName != "." && newName != ".." && kind != kPathNothing &&
