@@ -68,7 +68,6 @@ ReadBuffer::Fill ReadBuffer::ReadChunk(int descriptor, const ChunkReader& reader
     size_ = carry_;
     carry_ = position = searchFrom = 0;
     Fill outcome = Fill::More;
-    if (descriptor < 0) outcome = Fill::Last;
     while (outcome == Fill::More && size_ < bufferSize_) {
         const ssize_t got = reader(descriptor, chunk + size_, bufferSize_ - size_);
         if (got < 0 && errno == EINTR) continue;

@@ -44,8 +44,7 @@ public:
     // Starts a new file: nothing carried, no line counted.
     void StartFile();
     // Moves the carried tail, with the context before it, to the front and fills the chunk
-    // from descriptor (-1: a file that could not be opened, which has no bytes). Resets
-    // position and searchFrom.
+    // from descriptor. Resets position and searchFrom.
     Fill ReadChunk(int descriptor, const ChunkReader& reader);
     // Ends the chunk: at the file's end nothing is carried, otherwise the unconsumed bytes,
     // at most the overlap, are kept for the next chunk. Returns the consumed-but-not-handed-on

@@ -24,8 +24,10 @@ int SearchRun::ScanContent(const std::string& path)
 {
     const bool searchOnly = job_.searchOnly;
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A file that cannot be opened has no bytes to search.
+    if (fd == -1) return 0;
     ReplacementFile rewrite;
-    const bool created = searchOnly || fd == -1 || rewrite.Create(path);
+    const bool created = searchOnly || rewrite.Create(path);
     int count = 0;
     int replaced = 0;
     bool readFailed = false;
@@ -50,7 +52,7 @@ int SearchRun::ScanContent(const std::string& path)
         }
         if (state_.fileState != kFileReading) break;
     }
-    if (fd != -1) close(fd);
+    close(fd);
     if (readFailed) ReportFailure(runtext::kFileWriteError);
     else if (!searchOnly) FinishRewrite(rewrite, path, created, count, replaced);
     return count;
