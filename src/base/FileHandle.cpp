@@ -1,7 +1,6 @@
 /*
- * FileHandle and the writability probe. The probe's rename test goes through
- * RenameNoReplace, so it can fail but never overwrite: the kernel refuses the rename when
- * the random sibling name exists.
+ * FileHandle and the writability probe: access checks only, so a probe can neither leave a
+ * file under another name nor fail for a name too long to take a suffix.
  */
 #include "base/FileHandle.h"
 
@@ -12,13 +11,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <utility>
 
 #include "base/Desktop.h"
 #include "base/Paths.h"
-#include "base/Random.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -26,13 +25,24 @@
 
 namespace {
 
-// The probe's sibling name: the path followed by ten random letters, each A or B.
-std::string ProbeName(const std::string& path)
+// Whether this process may replace or rename the entry `info` (lstat) in its directory:
+// write and search access to the directory, and in a sticky directory (such as /tmp) the
+// entry or the directory must be its own. Sets errno when not.
+bool DirectoryAllows(const std::string& path, const struct stat& info)
 {
-    std::string name = path;
-    for (int i = 0; i < 10; ++i)
-        name += static_cast<int>(RandomDraw() * 1.999 / kRandomMax) == 1 ? 'B' : 'A';
-    return name;
+    const std::string directory = std::filesystem::path(path).parent_path().empty()
+                                      ? std::string(".")
+                                      : std::filesystem::path(path).parent_path().string();
+    struct stat parent {};
+    if (stat(directory.c_str(), &parent) != 0 ||
+        faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return false;
+    const uid_t self = geteuid();
+    if ((parent.st_mode & S_ISVTX) != 0 && self != 0 && self != info.st_uid && self != parent.st_uid) {
+        errno = EPERM;
+        return false;
+    }
+    return true;
 }
 
 // Whether the path is writable and not read-only. Read-only is the owner's write bit, which
@@ -128,6 +138,7 @@ bool FileHandle::WaitReplaceable(Desktop& desktop, bool skipOpenTest, int timeou
                                  const char* probePath)
 {
     const char* target = probePath != nullptr ? probePath : path.GetText();
+    errno = EINVAL;
     if (target == nullptr || std::string_view(target) == "." || std::string_view(target) == "..")
         return false;
     PathParts parts = CutPath(target);
@@ -135,21 +146,17 @@ bool FileHandle::WaitReplaceable(Desktop& desktop, bool skipOpenTest, int timeou
         return false;
     std::string checked = target;
     struct stat info {};
-    if (stat(checked.c_str(), &info) != 0)
+    if (lstat(checked.c_str(), &info) != 0 || !DirectoryAllows(checked, info))
         return false;
-    bool isDirectory = S_ISDIR(info.st_mode);
-    if (!WaitWritable(desktop, checked, timeoutMs))
+    if (skipOpenTest || S_ISDIR(info.st_mode))
+        return true;
+    if (!WaitWritable(desktop, checked, timeoutMs)) {
+        errno = EACCES;
         return false;
-    std::string probe = ProbeName(checked);
-    if (!RenameNoReplace(checked.c_str(), probe.c_str()))
-        return false;
-    if (!RenameNoReplace(probe.c_str(), checked.c_str()))
-        return false;
-    if (!isDirectory && !skipOpenTest) {
-        int fd = open(checked.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd == -1)
-            return false;
-        close(fd);
     }
+    int fd = open(checked.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd == -1)
+        return false;
+    close(fd);
     return true;
 }

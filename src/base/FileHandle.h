@@ -1,11 +1,11 @@
 /*
  * FileHandle: a POSIX file descriptor with the path it belongs to, and the writability
- * probe that runs before a file is replaced or renamed. The probe makes a read-only file
- * writable (owner write bit, also for root) within a time-out, pumping the desktop
- * meanwhile, then checks
- * that the path can be renamed by renaming it to a random sibling name and back. That rename
- * never replaces anything: it uses the kernel's no-replace rename, so a file that happens to
- * carry the random name is left as it is and the probe fails instead.
+ * probe that runs before a file is replaced or renamed. The probe never moves or changes what
+ * it tests: replacing or renaming an entry needs write and search access to its directory
+ * (tested with faccessat for the effective ids) and, in a sticky directory, owning the entry
+ * or the directory; the final atomic rename is the real test. Only a probe that must also open
+ * the file for writing (the wipe's) makes a read-only file writable, within a time-out,
+ * pumping the desktop meanwhile.
  */
 #pragma once
 
@@ -39,10 +39,11 @@ public:
     void Close();
     bool IsOpen() const { return descriptor != -1; }
 
-    // The writability probe on probePath (null: the handle's own path): false for "." and
-    // "..", a missing path, a path that stays unwritable for timeoutMs, one that cannot be
-    // renamed, or (unless skipOpenTest, and not for directories) a file that does not open
-    // read-write.
+    // The writability probe on probePath (null: the handle's own path): false (errno says
+    // why) for "." and "..", a missing path, an entry its directory does not let this
+    // process replace or rename, or (unless skipOpenTest, and not for directories) a file
+    // that stays unwritable for timeoutMs or does not open read-write. A symbolic link is
+    // probed as the link itself.
     bool WaitReplaceable(Desktop& desktop, bool skipOpenTest, int timeoutMs,
                          const char* probePath = nullptr);
 

@@ -6,8 +6,9 @@
  * starts it, with the terminal answering its questions and occurrences.
  *
  * Exit status: 0 something was found; 1 nothing was found, or a question was answered No;
- * 2 bad usage or an error message of the run's start; 3 the run ended but a target could not
- * be rewritten or renamed.
+ * 2 bad usage, an error message of the run's start, or a target that could not be read; 3 a
+ * target that could not be changed (this wins over 2). Each such target gets a line with its
+ * path and the reason on standard error, and a replacing run ends with a summary there.
  */
 #include <cstdio>
 #include <string>
@@ -16,6 +17,7 @@
 #include "backup/FileChooser.h"
 #include "base/Random.h"
 #include "cli/Options.h"
+#include "cli/SignalHandlers.h"
 #include "cli/Terminal.h"
 #include "cli/TerminalText.h"
 #include "run/SearchRun.h"
@@ -93,6 +95,21 @@ void BuildTargets(const CliOptions& options, TargetList& targets)
     ExpandTargets(targets, finder, options.expand);
 }
 
+// Tells a target's note on standard error.
+void PrintNote(const RunNote& note)
+{
+    std::fprintf(stderr, "qmend: %s: %s\n", EscapeForTerminal(note.path).c_str(), EscapeForTerminal(note.reason).c_str());
+}
+
+// What a replacing run did, on standard error.
+void PrintSummary(const RunState& state)
+{
+    std::fprintf(stderr,
+                 "qmend: replaced %d occurrences in %d files; %d confirmed ones dropped by \"Skip this file\" "
+                 "or \"Cancel! (skip all)\"\n",
+                 state.replacedTotal, state.changedTargets, state.droppedConfirmed);
+}
+
 // Runs the job; the exit status.
 int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, Terminal& terminal,
         const CDynString& archiverPath)
@@ -101,6 +118,7 @@ int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, 
     FileChooser chooser;
     SearchRun run(job, {terminal, terminal, terminal, report, targets, chooser});
     run.SetArchiverPath(archiverPath);
+    run.SetNoteSink(PrintNote);
     terminal.Attach(&run);
     terminal.Follow(report);
     terminal.SetProcessAll(options.all);
@@ -108,8 +126,11 @@ int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, 
     run.OnGoButton();
     if (terminal.ShowedNotice()) return kExitError;
     if (report.Count() == 0) return kExitNothing;
-    if (run.State().failedTargets > 0) return kExitTargetFailed;
-    return run.State().totalFound > 0 ? kExitFound : kExitNothing;
+    const RunState& state = run.State();
+    if (!job.searchOnly) PrintSummary(state);
+    if (state.unchangedTargets > 0) return kExitTargetFailed;
+    if (state.unreadTargets > 0) return kExitError;
+    return state.totalFound > 0 ? kExitFound : kExitNothing;
 }
 
 }  // namespace
@@ -127,6 +148,7 @@ int main(int argc, char** argv)
     }
     if (!options.error.empty()) return Fail(options.error);
     SeedRandomFromTime();
+    InstallSignalHandlers();
     Terminal terminal(stdin, stdout, stderr, {options.yes, options.backupArchive, options.emptyTempDir});
     CMainConfigSheet sheet;
     LineList welcome;

@@ -21,10 +21,9 @@ bool ReadBuffer::Allocate(std::uint32_t bufferSize, std::uint32_t overlap)
 {
     Free();
     if (!BufferSettingsValid(bufferSize, overlap)) return false;
-    bytes_.reset(new (std::nothrow) char[std::size_t{overlap} + bufferSize + 1]);
-    if (!bytes_) return false;
-    bufferSize_ = bufferSize;
     overlap_ = overlap;
+    if (!Reserve(bufferSize)) return false;
+    bufferSize_ = bufferSize;
     StartFile();
     return true;
 }
@@ -32,7 +31,7 @@ bool ReadBuffer::Allocate(std::uint32_t bufferSize, std::uint32_t overlap)
 void ReadBuffer::Free()
 {
     bytes_.reset();
-    bufferSize_ = overlap_ = 0;
+    bufferSize_ = overlap_ = capacity_ = 0;
     StartFile();
 }
 
@@ -40,7 +39,19 @@ void ReadBuffer::StartFile()
 {
     size_ = carry_ = context_ = position = searchFrom = 0;
     linesBefore_ = 0;
+    // A window grown for the last file is given back (if that fails, it is simply kept).
+    if (capacity_ > bufferSize_) Reserve(bufferSize_);
     if (bytes_) bytes_[overlap_] = '\0';
+}
+
+bool ReadBuffer::Reserve(std::size_t capacity)
+{
+    std::unique_ptr<char[]> bytes(new (std::nothrow) char[overlap_ + capacity + 1]);
+    if (!bytes) return false;
+    if (bytes_) std::memcpy(bytes.get() + overlap_ - context_, bytes_.get() + overlap_ - context_, context_ + size_ + 1);
+    bytes_ = std::move(bytes);
+    capacity_ = capacity;
+    return true;
 }
 
 namespace {
@@ -67,9 +78,26 @@ ReadBuffer::Fill ReadBuffer::ReadChunk(int descriptor, const ChunkReader& reader
     context_ = context;
     size_ = carry_;
     carry_ = position = searchFrom = 0;
+    return FillTo(bufferSize_, descriptor, reader);
+}
+
+ReadBuffer::Fill ReadBuffer::Grow(int descriptor, const ChunkReader& reader)
+{
+    if (size_ >= kMaxBufferSize) return Fill::Full;
+    const std::size_t wanted = std::min<std::size_t>(2 * size_, kMaxBufferSize);
+    if (wanted > capacity_ && !Reserve(wanted)) {
+        errno = ENOMEM;
+        return Fill::Error;
+    }
+    return FillTo(wanted, descriptor, reader);
+}
+
+ReadBuffer::Fill ReadBuffer::FillTo(std::size_t limit, int descriptor, const ChunkReader& reader)
+{
+    char* const chunk = bytes_.get() + overlap_;
     Fill outcome = Fill::More;
-    while (outcome == Fill::More && size_ < bufferSize_) {
-        const ssize_t got = reader(descriptor, chunk + size_, bufferSize_ - size_);
+    while (outcome == Fill::More && size_ < limit) {
+        const ssize_t got = reader(descriptor, chunk + size_, limit - size_);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) outcome = Fill::Error;
         else if (got == 0) outcome = Fill::Last;

@@ -8,6 +8,11 @@
  * so that "^", "\A", "\b" and look-behind at the chunk's first bytes are judged by the bytes
  * really there; the context is only looked at, never searched or handed on again.
  *
+ * A match that runs into the chunk's last `overlap` bytes might go on past them, so the scan
+ * may grow the window: Grow reads more of the file onto the end of the chunk, doubling it,
+ * up to the 1 GiB limit. The next chunk has the configured size again, and the memory of a
+ * grown window is given back when the next file starts, so ordinary files keep the memory flat.
+ *
  * The three cursors are where bytes get lost or doubled, so each states its invariant:
  * bytes before `position` have been handed on (to the rewritten text), `searchFrom` is where
  * the next search starts, and the carry is what the next chunk starts with.
@@ -31,7 +36,8 @@ public:
     enum class Fill {
         More,   // the chunk is full and the file goes on
         Last,   // the chunk holds the file's last bytes (possibly none)
-        Error,  // the file could not be read
+        Error,  // the file could not be read (errno says why)
+        Full,   // Grow only: the window is at its largest and the file goes on
     };
 
     // Makes room for chunks of bufferSize bytes that carry at most overlap bytes and keep at
@@ -46,6 +52,9 @@ public:
     // Moves the carried tail, with the context before it, to the front and fills the chunk
     // from descriptor. Resets position and searchFrom.
     Fill ReadChunk(int descriptor, const ChunkReader& reader);
+    // Doubles the chunk by reading the file's next bytes onto its end: More or Last as
+    // ReadChunk says, Error, or Full when the chunk cannot grow past kMaxBufferSize.
+    Fill Grow(int descriptor, const ChunkReader& reader);
     // Ends the chunk: at the file's end nothing is carried, otherwise the unconsumed bytes,
     // at most the overlap, are kept for the next chunk. Returns the consumed-but-not-handed-on
     // bytes [position, size - carry) that will not be read again.
@@ -66,9 +75,17 @@ public:
     std::size_t searchFrom = 0;
 
 private:
-    // overlap_ + bufferSize_ + 1 bytes: room for the context, the chunk (always at offset
+    // Reserves room for chunks of `capacity` bytes, keeping the context and the chunk; false
+    // when the memory is not there.
+    bool Reserve(std::size_t capacity);
+    // Reads from descriptor onto the chunk's end until it holds `limit` bytes or the file ends.
+    Fill FillTo(std::size_t limit, int descriptor, const ChunkReader& reader);
+
+    // overlap_ + capacity_ + 1 bytes: room for the context, the chunk (always at offset
     // overlap_) and a NUL after it.
     std::unique_ptr<char[]> bytes_;
+    // The most a chunk may hold now: bufferSize_ unless the window grew for this file.
+    std::size_t capacity_ = 0;
     // The chunk size; size_ <= bufferSize_.
     std::size_t bufferSize_ = 0;
     // The most a chunk carries into the next; overlap_ < bufferSize_.

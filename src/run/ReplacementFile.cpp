@@ -1,16 +1,24 @@
 /*
- * ReplacementFile: exclusive create, checked writes, fsync, mode and owner, atomic rename.
+ * ReplacementFile: exclusive create, checked writes, fsync, owner, extended attributes,
+ * mode, the identity check and the atomic rename.
  */
 #include "run/ReplacementFile.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <set>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "base/Random.h"
+#include "run/RunTexts.h"
+#include "run/SignalCleanup.h"
 
 namespace {
 
@@ -26,68 +34,137 @@ void SyncDirectory(const std::string& directory)
     close(fd);
 }
 
+// The names in a NUL-separated attribute list as listxattr(2) returns it; size -1 is an
+// error unless the file system keeps no attributes at all.
+bool SplitNames(ssize_t size, const std::vector<char>& list, std::set<std::string>& names)
+{
+    if (size < 0) return errno == ENOTSUP;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(size); i += std::strlen(&list[i]) + 1) names.insert(&list[i]);
+    return true;
+}
+
+// The extended attribute names of a path (links not followed) or of a descriptor.
+bool AttributeNames(const char* path, int descriptor, std::set<std::string>& names)
+{
+    const auto list = [&](char* buffer, std::size_t size) {
+        return path != nullptr ? llistxattr(path, buffer, size) : flistxattr(descriptor, buffer, size);
+    };
+    for (;;) {
+        const ssize_t size = list(nullptr, 0);
+        if (size <= 0) return SplitNames(size, {}, names);
+        std::vector<char> buffer(static_cast<std::size_t>(size));
+        const ssize_t got = list(buffer.data(), buffer.size());
+        if (got < 0 && errno == ERANGE) continue;
+        return SplitNames(got, buffer, names);
+    }
+}
+
+// Gives the file `to` exactly the extended attributes of `from`: the POSIX ACLs are the
+// attributes system.posix_acl_access and system.posix_acl_default, so they come along; an
+// attribute `to` got on its own (an ACL inherited from the directory) is removed.
+bool CopyExtendedAttributes(const std::string& from, int to)
+{
+    std::set<std::string> wanted;
+    std::set<std::string> present;
+    if (!AttributeNames(from.c_str(), -1, wanted) || !AttributeNames(nullptr, to, present)) return false;
+    for (const std::string& name : present)
+        if (!wanted.contains(name) && fremovexattr(to, name.c_str()) != 0) return false;
+    for (const std::string& name : wanted) {
+        const ssize_t size = lgetxattr(from.c_str(), name.c_str(), nullptr, 0);
+        if (size < 0) return false;
+        std::vector<char> value(static_cast<std::size_t>(size) + 1);
+        const ssize_t got = lgetxattr(from.c_str(), name.c_str(), value.data(), value.size());
+        if (got < 0 || fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got), 0) != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 ReplacementFile::~ReplacementFile() { Discard(); }
 
-bool ReplacementFile::Create(const std::string& target)
+bool ReplacementFile::Create(const std::string& target, const struct stat& opened)
 {
     Discard();
+    failure_.clear();
+    targetStatus_ = opened;
     std::error_code error;
     const auto resolved = std::filesystem::canonical(target, error);
-    if (error || stat(resolved.c_str(), &targetStatus_) != 0 || !S_ISREG(targetStatus_.st_mode)) return false;
+    if (error) {
+        failure_ = "cannot resolve the path: " + error.message();
+        return false;
+    }
     targetPath_ = resolved.string();
+    // Not writable for this process, and not its own read-only file: replacing it would
+    // overrule its owner.
+    if (faccessat(AT_FDCWD, targetPath_.c_str(), W_OK, AT_EACCESS) != 0 && geteuid() != targetStatus_.st_uid) {
+        failure_ = std::string("no write permission: ") + std::strerror(errno);
+        return false;
+    }
     const std::filesystem::path directory = resolved.parent_path();
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string candidate = directory / ("quillmendtmp" + std::to_string(RandomDraw()) + ".wex");
         const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
         if (fd != -1) {
+            RegisterTemporaryFile(candidate.c_str());
             descriptor_ = fd;
             tempPath_ = std::move(candidate);
-            writeFailed_ = false;
             return true;
         }
-        if (errno != EEXIST) return false;
+        if (errno != EEXIST) break;
     }
+    failure_ = std::string("cannot create the temporary file: ") + std::strerror(errno);
     return false;
 }
 
 void ReplacementFile::Write(std::string_view bytes)
 {
-    while (!writeFailed_ && !bytes.empty()) {
-        if (descriptor_ == -1) {
-            writeFailed_ = true;
-            break;
-        }
+    while (failure_.empty() && !bytes.empty()) {
         const ssize_t written = write(descriptor_, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) writeFailed_ = true;
+        if (written < 0) failure_ = std::string("cannot write the temporary file: ") + std::strerror(errno);
         else bytes.remove_prefix(static_cast<std::size_t>(written));
     }
 }
 
-bool ReplacementFile::Commit()
+ReplacementFile::Outcome ReplacementFile::Refuse(const char* step)
 {
-    if (descriptor_ == -1 || writeFailed_) {
+    if (failure_.empty()) failure_ = std::string(step) + ": " + std::strerror(errno);
+    Discard();
+    return Outcome::Refused;
+}
+
+bool ReplacementFile::GiveOwner()
+{
+    struct stat own {};
+    if (fstat(descriptor_, &own) != 0) return false;
+    if (own.st_uid == targetStatus_.st_uid && own.st_gid == targetStatus_.st_gid) return true;
+    return fchown(descriptor_, targetStatus_.st_uid, targetStatus_.st_gid) == 0;
+}
+
+ReplacementFile::Outcome ReplacementFile::Commit()
+{
+    if (descriptor_ == -1 || !failure_.empty()) return Refuse("nothing to commit");
+    if (fsync(descriptor_) != 0) return Refuse("cannot flush the temporary file");
+    // Owner first (it may clear set-id bits and capabilities), then the attributes, then the
+    // mode, which also sets an ACL's mask to the old group bits.
+    if (!GiveOwner()) return Refuse("cannot give the new file the old owner and group");
+    if (!CopyExtendedAttributes(targetPath_, descriptor_)) return Refuse("cannot copy the extended attributes");
+    if (fchmod(descriptor_, targetStatus_.st_mode & 07777) != 0) return Refuse("cannot set the mode");
+    const int fd = std::exchange(descriptor_, -1);
+    if (close(fd) != 0) return Refuse("cannot close the temporary file");
+    const TerminationSignalsBlocked blocked;
+    struct stat now {};
+    if (stat(targetPath_.c_str(), &now) != 0 || !FileIdentity::Of(targetStatus_).Unchanged(FileIdentity::Of(now))) {
+        failure_ = runtext::kFileChanged;
         Discard();
-        return false;
+        return Outcome::Changed;
     }
-    bool ok = fsync(descriptor_) == 0;
-    // Owner and group only where the process may set them; the mode after them, since a
-    // change of owner may clear the set-id bits.
-    if (ok && fchown(descriptor_, targetStatus_.st_uid, targetStatus_.st_gid) != 0 && errno != EPERM) ok = false;
-    if (ok) ok = fchmod(descriptor_, targetStatus_.st_mode & 07777) == 0;
-    const int fd = descriptor_;
-    descriptor_ = -1;
-    if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(tempPath_.c_str(), targetPath_.c_str()) == 0;
-    if (!ok) {
-        Discard();
-        return false;
-    }
+    if (rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return Refuse("cannot rename the new file onto the old");
+    ForgetTemporaryFile();
     tempPath_.clear();
     SyncDirectory(std::filesystem::path(targetPath_).parent_path());
-    return true;
+    return Outcome::Replaced;
 }
 
 void ReplacementFile::Discard()
@@ -95,6 +172,6 @@ void ReplacementFile::Discard()
     if (descriptor_ != -1) close(descriptor_);
     descriptor_ = -1;
     if (!tempPath_.empty()) unlink(tempPath_.c_str());
+    ForgetTemporaryFile();
     tempPath_.clear();
-    writeFailed_ = false;
 }

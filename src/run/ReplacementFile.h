@@ -2,12 +2,16 @@
  * ReplacementFile: the new content of a file being rewritten, written to a temporary file
  * "quillmendtmp" + number + ".wex" beside it and swapped in only when complete. The
  * temporary file is created exclusively (a collision draws another number), written with
- * every write checked, flushed to the disk, given the target's permission bits (and owner and
- * group where the process may set them) and then renamed onto the target in one atomic step.
- * Any failure leaves the target exactly as it was and removes the temporary file.
+ * every write checked, flushed to the disk, given the target's owner and group, extended
+ * attributes (the ACLs among them) and permission bits, and then renamed onto the target in
+ * one atomic step - but only if the target is still the file that was read. Any failure
+ * leaves the target exactly as it was and removes the temporary file; a termination signal
+ * removes it too (SignalCleanup).
  *
- * A target that is a symbolic link is resolved first: the file it points to is rewritten
- * and the link stays a link.
+ * A file owned by someone else is replaced only where its owner and group can be given back,
+ * so replacing never hands a file to another user. A read-only file of the process's own is
+ * replaced and stays read-only. A target that is a symbolic link is resolved first: the file
+ * it points to is rewritten and the link stays a link.
  */
 #pragma once
 
@@ -16,34 +20,51 @@
 
 #include <sys/stat.h>
 
+#include "run/FileIdentity.h"
+
 class ReplacementFile {
 public:
+    // How a commit ended.
+    enum class Outcome {
+        Replaced,  // the target has the new content
+        Changed,   // the target is no longer the file that was read: left alone
+        Refused,   // a step failed (Reason says which and why): the target is as it was
+    };
+
     ReplacementFile() = default;
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
     // Removes a temporary file that was never committed.
     ~ReplacementFile();
 
-    // Creates the temporary file beside the file target names (links resolved) and notes
-    // the target's mode, owner and group; false when that cannot be done.
-    bool Create(const std::string& target);
-    // Appends bytes to the temporary file; a failure is remembered and makes Commit fail.
+    // Creates the temporary file beside the file target names (links resolved); `opened` is
+    // the status of the file as it was opened for reading. False (see Reason) when the
+    // target may not be replaced or the temporary file cannot be made.
+    bool Create(const std::string& target, const struct stat& opened);
+    // Appends bytes to the temporary file; a failure is remembered and makes Commit refuse.
     void Write(std::string_view bytes);
-    // Flushes the temporary file, gives it the target's mode and owner, and renames it onto
-    // the target. False (the target untouched, the temporary file removed) on any failure.
-    bool Commit();
+    // Flushes the temporary file, gives it the target's owner, attributes and mode, and
+    // renames it onto the target if that is still the file that was read.
+    Outcome Commit();
     // Closes and removes the temporary file, if any.
     void Discard();
+    // Why Create or Commit failed.
+    const std::string& Reason() const { return failure_; }
 
 private:
+    // Notes the step that failed with errno's text, removes the temporary file; Refused.
+    Outcome Refuse(const char* step);
+    // Gives the temporary file the target's owner and group where they differ; false if not allowed.
+    bool GiveOwner();
+
     // The file whose content is replaced: the listed path with every link resolved.
     std::string targetPath_;
     // The temporary file's path; empty when none exists.
     std::string tempPath_;
     // The temporary file, open for writing; -1 when closed.
     int descriptor_ = -1;
-    // Whether a write failed since Create.
-    bool writeFailed_ = false;
-    // The target's status when the temporary file was created (mode, owner, group).
+    // The first failure since Create, as the report tells it; empty when all went well.
+    std::string failure_;
+    // The target as it was opened for reading: its mode, owner, group and identity.
     struct stat targetStatus_ {};
 };

@@ -16,6 +16,19 @@
 #include "run/ReadBuffer.h"
 #include "run/ReportFile.h"
 
+// Something the run must tell about one target beyond its findings.
+struct RunNote {
+    enum class Kind {
+        Unread,     // the target could not be read (or not searched to its end)
+        Unchanged,  // confirmed changes could not be made; the target is as it was
+        Info,       // the change was made, but the user should know something about it
+    };
+    Kind kind;
+    std::string path;
+    // Why, in words (often strerror's).
+    std::string reason;
+};
+
 // What the user answered to the shown occurrence.
 inline constexpr int kAnswerNone = 0;
 inline constexpr int kAnswerGo = 1;
@@ -51,8 +64,14 @@ struct RunState {
     FileHandle reportFile;
     // Full path of the archiver.
     CDynString archiverPath;
-    // Targets whose rewrite or rename was refused in this run.
-    int failedTargets = 0;
+    // Targets that could not be read, and targets that could not be changed as confirmed.
+    int unreadTargets = 0;
+    int unchangedTargets = 0;
+    // Confirmed occurrences written to the disk, and the targets they changed.
+    int replacedTotal = 0;
+    int changedTargets = 0;
+    // Confirmed occurrences thrown away by "Skip this file" or "Cancel! (skip all)".
+    int droppedConfirmed = 0;
 
     RunState() { matches.unique = false; }
 };

@@ -31,6 +31,12 @@ inline constexpr const char* kReportHeader =
 inline constexpr const char* kProcessStarted = "Process started...";
 inline constexpr const char* kFileWriteError = "file write error";
 inline constexpr const char* kRenameError = "renamimg error";
+// A target that could not be opened or read: nothing of it is changed.
+inline constexpr const char* kFileReadError = "file read error";
+// A target another program changed between the read and the replacement: it is left alone.
+inline constexpr const char* kFileChanged = "file changed during the run";
+inline constexpr const char* kOtherLinksKeepOld = "its other hard links keep the old content";
+inline constexpr const char* kMatchTooLong = "a match runs past the largest read window (1 GiB)";
 inline constexpr const char* kFoundInContent = "found in content:";
 inline constexpr const char* kFoundInName = "found in name:";
 inline constexpr const char* kTotalFound = "Total found:";

@@ -2,8 +2,10 @@
  * ScanContent: one file's content, chunk by chunk. Each chunk is searched from where the
  * last occurrence ended; every occurrence is shown and answered, and in replace mode the
  * chunk's rewritten text (unmatched bytes, kept occurrences, replacements) goes to a
- * ReplacementFile that takes the target's place only when the whole file went through.
- * Skipping the file, cancelling, a read error or a failed write leave the target as it was.
+ * ReplacementFile that takes the target's place only when the whole file went through and
+ * the target is still the file that was read. Skipping the file, cancelling, a read error,
+ * a failed write or a change by another program leave the target as it was, and every
+ * failure is told with the path and the reason.
  * The subject of every search begins with the context the buffer keeps before the chunk, so
  * a match is judged by the bytes before it even at a chunk's start or right after another
  * match; only the search itself starts where the last occurrence ended.
@@ -12,6 +14,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "base/Paths.h"
 #include "run/RunTexts.h"
@@ -20,30 +24,52 @@
 // The time the writability probe may take before a file is replaced.
 static constexpr int kReplaceProbeMs = 200;
 
+namespace {
+
+// Why reading stopped short, for the report; empty when the chunk was read.
+std::string ReadFailure(ReadBuffer::Fill fill)
+{
+    if (fill == ReadBuffer::Fill::Error) return std::strerror(errno);
+    if (fill == ReadBuffer::Fill::Full) return runtext::kMatchTooLong;
+    return {};
+}
+
+}  // namespace
+
 int SearchRun::ScanContent(const std::string& path)
 {
     const bool searchOnly = job_.searchOnly;
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    // A file that cannot be opened has no bytes to search.
-    if (fd == -1) return 0;
+    struct stat opened {};
+    if (fd == -1 || fstat(fd, &opened) != 0) {
+        ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, std::strerror(errno)});
+        if (fd != -1) close(fd);
+        return 0;
+    }
+    if (!contentDone_.insert(FileIdentity::Of(opened).File()).second) {
+        close(fd);
+        return 0;
+    }
     ReplacementFile rewrite;
-    const bool created = searchOnly || rewrite.Create(path);
+    if (!searchOnly) rewrite.Create(path, opened);
     int count = 0;
     int replaced = 0;
-    bool readFailed = false;
+    std::string readFailure;
     state_.fileState = kFileReading;
     ReadBuffer& buffer = state_.readBuffer;
     buffer.StartFile();
     while (state_.running) {
-        const ReadBuffer::Fill fill = buffer.ReadChunk(fd, reader_);
-        if (fill == ReadBuffer::Fill::Error) {
-            readFailed = true;
+        ReadBuffer::Fill fill = buffer.ReadChunk(fd, reader_);
+        if (fill != ReadBuffer::Fill::Error) {
+            state_.output.clear();
+            count += SearchChunk(path, fd, fill, replaced);
+        }
+        readFailure = ReadFailure(fill);
+        if (!readFailure.empty()) {
             state_.fileState = kFileAbandoned;
             break;
         }
-        state_.output.clear();
         const bool atEnd = fill == ReadBuffer::Fill::Last;
-        count += SearchChunk(path, atEnd, replaced);
         const std::string_view rest = buffer.FinishChunk(atEnd);
         if (atEnd && state_.fileState == kFileReading) state_.fileState = kFileEnd;
         if (!searchOnly && state_.fileState != kFileAbandoned) {
@@ -53,24 +79,24 @@ int SearchRun::ScanContent(const std::string& path)
         if (state_.fileState != kFileReading) break;
     }
     close(fd);
-    if (readFailed) ReportFailure(runtext::kFileWriteError);
-    else if (!searchOnly) FinishRewrite(rewrite, path, created, count, replaced);
+    if (!readFailure.empty()) ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, readFailure});
+    else if (!searchOnly) FinishRewrite(rewrite, path, opened, replaced);
     return count;
 }
 
-int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replaced)
+int SearchRun::SearchChunk(const std::string& path, int descriptor, ReadBuffer::Fill& fill, int& replaced)
 {
     ReadBuffer& buffer = state_.readBuffer;
-    const std::string_view chunk = buffer.Chunk();
-    const std::string_view subject = buffer.WithContext();
-    const std::size_t context = buffer.ContextLength();
-    // Unless the file ends here, a match starting in the last `overlap` bytes is left for the
-    // next chunk, which starts with those bytes and sees what follows them: cut at the chunk
-    // end, a match such as an e-mail address, or one ending in "\b" or "$", could be shorter
-    // than the one the whole file holds.
-    const std::size_t deferFrom = lastChunk ? chunk.size() + 1 : chunk.size() - job_.overlap;
     int found = 0;
     while (state_.fileState == kFileReading && state_.running) {
+        const std::string_view chunk = buffer.Chunk();
+        const std::string_view subject = buffer.WithContext();
+        const std::size_t context = buffer.ContextLength();
+        // Unless the file ends here, a match starting in the last `overlap` bytes is left for
+        // the next chunk, which starts with those bytes and sees what follows them: cut at the
+        // chunk end, a match such as an e-mail address, or one ending in "\b" or "$", could be
+        // shorter than the one the whole file holds.
+        const std::size_t deferFrom = fill == ReadBuffer::Fill::Last ? chunk.size() + 1 : chunk.size() - job_.overlap;
         state_.matches.t_DeleteList();
         if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, context + buffer.searchFrom, 0) <= 0)
             break;
@@ -81,6 +107,14 @@ int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replace
             // An empty match is no occurrence: step over it; the byte stays unconsumed.
             buffer.searchFrom = start + 1;
             if (buffer.searchFrom >= chunk.size()) break;
+            continue;
+        }
+        // A match that starts earlier but runs into those bytes may go on past the chunk's
+        // end (a run of "x+", a comment to the line end): it is never taken as found until the
+        // window, grown, holds at least `overlap` bytes after it, or the file's end.
+        if (start + length > deferFrom) {
+            fill = buffer.Grow(descriptor, reader_);
+            if (fill == ReadBuffer::Fill::Error || fill == ReadBuffer::Fill::Full) break;
             continue;
         }
         ++found;
@@ -101,13 +135,33 @@ int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replace
     return found;
 }
 
-void SearchRun::FinishRewrite(ReplacementFile& file, const std::string& path, bool created, int count,
-                              int replaced)
+void SearchRun::FinishRewrite(ReplacementFile& file, const std::string& path, const struct stat& opened, int replaced)
 {
-    if (count == 0 || replaced == 0 || state_.fileState != kFileEnd) return file.Discard();
+    if (replaced == 0) return file.Discard();
+    if (state_.fileState != kFileEnd) {
+        state_.droppedConfirmed += replaced;
+        return file.Discard();
+    }
     FileHandle probe;
-    if (!created || !probe.WaitReplaceable(seams_.desktop, true, kReplaceProbeMs, path.c_str()) || !file.Commit()) {
-        file.Discard();
-        ReportFailure(runtext::kFileWriteError);
+    if (!file.Reason().empty()) {
+        ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
+        return file.Discard();
+    }
+    if (!probe.WaitReplaceable(seams_.desktop, true, kReplaceProbeMs, path.c_str())) {
+        ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, std::strerror(errno)});
+        return file.Discard();
+    }
+    switch (file.Commit()) {
+    case ReplacementFile::Outcome::Replaced: {
+        state_.replacedTotal += replaced;
+        struct stat now {};
+        if (stat(path.c_str(), &now) == 0) contentDone_.insert(FileIdentity::Of(now).File());
+        if (opened.st_nlink > 1) Tell({RunNote::Kind::Info, path, runtext::kOtherLinksKeepOld});
+        return;
+    }
+    case ReplacementFile::Outcome::Changed:
+        return ReportFailure(runtext::kFileChanged, {RunNote::Kind::Unchanged, path, runtext::kFileChanged});
+    case ReplacementFile::Outcome::Refused:
+        return ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
     }
 }

@@ -7,6 +7,8 @@
  * real bytes.
  */
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "base/FileHandle.h"
@@ -16,6 +18,8 @@
 
 // The time the writability probe may take before a target is renamed.
 static constexpr int kRenameProbeMs = 300;
+// Why a replacement that leaves an empty or dot name is not renamed.
+static constexpr const char* kNoNameLeft = "the replacement leaves no usable name";
 
 int SearchRun::ScanName(const std::string& path, std::size_t index)
 {
@@ -52,26 +56,37 @@ int SearchRun::ScanName(const std::string& path, std::size_t index)
     }
     if (job_.searchOnly) return count;
     state_.output.append(subject, std::min(position, subject.size()));
-    if (state_.fileState != kFileReading || replaced == 0) return count;
-    RenameTarget(parts.directory, subject, state_.output, index);
+    if (replaced == 0) return count;
+    if (state_.fileState != kFileReading) {
+        state_.droppedConfirmed += replaced;
+        return count;
+    }
+    if (RenameTarget(parts.directory, subject, state_.output, index)) state_.replacedTotal += replaced;
     return count;
 }
 
-void SearchRun::RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
+bool SearchRun::RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
                              std::size_t index)
 {
     const auto slash = newName.find_last_of('/');
     if (slash != std::string::npos) newName.erase(0, slash + 1);
-    if (newName == oldName) return;
+    if (newName == oldName) return false;
     const std::string oldPath = std::filesystem::path(directory) / oldName;
     const std::string newPath = std::filesystem::path(directory) / newName;
-    const int kind = GetPathKind(oldPath.c_str());
+    if (newName.empty() || newName == "." || newName == "..") {
+        ReportFailure(runtext::kRenameError, {RunNote::Kind::Unchanged, oldPath, kNoNameLeft});
+        return false;
+    }
+    // The probe and the rename look at the entry itself: a link is renamed, never followed,
+    // and no mode is changed, since a rename needs the directory's permission only.
     FileHandle probe;
-    const bool renamed = !newName.empty() && newName != "." && newName != ".." && kind != kPathNothing &&
-                         probe.WaitReplaceable(seams_.desktop, true, kRenameProbeMs, oldPath.c_str()) &&
-                         RenameNoReplace(oldPath.c_str(), newPath.c_str());
-    if (!renamed) return ReportFailure(runtext::kRenameError);
-    if (kind == kPathDirectory) MoveLaterTargets(oldPath, newPath, index);
+    if (!probe.WaitReplaceable(seams_.desktop, true, kRenameProbeMs, oldPath.c_str()) ||
+        !RenameNoReplace(oldPath.c_str(), newPath.c_str())) {
+        ReportFailure(runtext::kRenameError, {RunNote::Kind::Unchanged, oldPath, std::strerror(errno)});
+        return false;
+    }
+    if (GetPathKind(newPath.c_str()) == kPathDirectory) MoveLaterTargets(oldPath, newPath, index);
+    return true;
 }
 
 void SearchRun::MoveLaterTargets(const std::string& oldPath, const std::string& newPath, std::size_t index)

@@ -100,7 +100,9 @@ bool SearchRun::RunJob()
     state_.processAll = 0;
     state_.fileState = kFileReading;
     state_.totalFound = 0;
-    state_.failedTargets = 0;
+    state_.unreadTargets = state_.unchangedTargets = 0;
+    state_.replacedTotal = state_.changedTargets = state_.droppedConfirmed = 0;
+    contentDone_.clear();
     PushValues();
     const std::size_t count = seams_.targets.lines.Count();
     seams_.progress.SetRange(0, static_cast<int>(count));
@@ -152,6 +154,7 @@ void SearchRun::RunTarget(std::size_t i)
     seams_.view.ShowCurrentTarget(path);
     const int kind = GetPathKind(path.c_str());
     state_.output.clear();
+    const int replacedBefore = state_.replacedTotal;
     if (job_.inContent && kind == kPathFile) {
         const int n = ScanContent(path);
         if (n > 0) {
@@ -168,6 +171,7 @@ void SearchRun::RunTarget(std::size_t i)
             if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInName, n);
         }
     }
+    if (state_.replacedTotal > replacedBefore) ++state_.changedTargets;
     seams_.progress.StepIt();
 }
 
@@ -184,10 +188,17 @@ void SearchRun::NoteFound(std::string_view text)
 
 void SearchRun::Report(const std::string& line) { seams_.report.Append(line); }
 
-void SearchRun::ReportFailure(const char* line)
+void SearchRun::ReportFailure(const char* caption, const RunNote& note)
 {
-    ++state_.failedTargets;
-    Report(line);
+    ++(note.kind == RunNote::Kind::Unread ? state_.unreadTargets : state_.unchangedTargets);
+    Report(caption);
+    Tell(note);
+}
+
+void SearchRun::Tell(const RunNote& note)
+{
+    Report(note.path + ": " + note.reason);
+    if (noteSink_) noteSink_(note);
 }
 
 void SearchRun::PushValues()

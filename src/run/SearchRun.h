@@ -14,8 +14,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include <sys/stat.h>
 
 #include "backup/Backup.h"
 #include "backup/FileChooser.h"
@@ -83,6 +88,8 @@ public:
     void SetArchiverPath(const CDynString& path) { state_.archiverPath = path; }
     // How content is read (read(2) unless replaced).
     void SetChunkReader(ChunkReader reader) { reader_ = std::move(reader); }
+    // Where every RunNote goes as well as to the report list (qmend prints them).
+    void SetNoteSink(std::function<void(const RunNote&)> sink) { noteSink_ = std::move(sink); }
 
     RunState& State() { return state_; }
     const RunState& State() const { return state_; }
@@ -94,13 +101,15 @@ private:
     void FailInitialization();
     // Handles target i of the list.
     void RunTarget(std::size_t i);
-    // Searches the current chunk (the file's last when lastChunk); the occurrences found.
-    // `replaced` counts the confirmed ones.
-    int SearchChunk(const std::string& path, bool lastChunk, int& replaced);
-    // Finishes a rewrite after the scan: commit, or discard with "file write error".
-    void FinishRewrite(ReplacementFile& file, const std::string& path, bool created, int count, int replaced);
-    // Renames the target to newName in its directory; "renamimg error" when refused.
-    void RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
+    // Searches the current chunk, read from descriptor with the outcome `fill`, which a grown
+    // window updates; the occurrences found. `replaced` counts the confirmed ones.
+    int SearchChunk(const std::string& path, int descriptor, ReadBuffer::Fill& fill, int& replaced);
+    // Finishes a rewrite after the scan: commit, or discard and tell why. `opened` is the
+    // target's status when it was opened.
+    void FinishRewrite(ReplacementFile& file, const std::string& path, const struct stat& opened, int replaced);
+    // Renames the target to newName in its directory; whether it was renamed ("renamimg
+    // error" and the reason when refused; the same name is no rename and no error).
+    bool RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
                       std::size_t index);
     // Rewrites the later target-list lines below a renamed directory.
     void MoveLaterTargets(const std::string& oldPath, const std::string& newPath, std::size_t index);
@@ -115,8 +124,10 @@ private:
     bool Confirmed() const;
     // Appends a line to the report list.
     void Report(const std::string& line);
-    // Appends a refusal line and counts the target as failed.
-    void ReportFailure(const char* line);
+    // Appends the refusal line `caption` and tells the note; counts the target as failed.
+    void ReportFailure(const char* caption, const RunNote& note);
+    // Tells a note: a report line "path: reason", and the note sink.
+    void Tell(const RunNote& note);
     // Shows running state values in the page's boxes.
     void PushValues();
 
@@ -128,4 +139,9 @@ private:
     RunState state_;
     // How content is read.
     ChunkReader reader_;
+    // Where notes go besides the report list.
+    std::function<void(const RunNote&)> noteSink_;
+    // The files (device, inode) whose content this run has handled: content is changed
+    // once per file, however many listed paths (links, a directory listed twice) reach it.
+    std::set<std::pair<dev_t, ino_t>> contentDone_;
 };

@@ -1,12 +1,13 @@
 /*
  * Tests of FileHandle: opening modes, and the writability probe: refusals of dot names and
- * missing paths, a read-only file made writable by an unprivileged user within the
- * time-out, a file that cannot be made writable, and the rename test that must leave a file
- * carrying the probe's random name untouched.
+ * missing paths, the directory's permission and the sticky rule (the file is never moved),
+ * and, for the wipe's open test, a read-only file made writable by an unprivileged user
+ * within the time-out, and a file that cannot be made writable.
  */
 #include "base/FileHandle.h"
 
 #include <sys/stat.h>
+#include <cerrno>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <filesystem>
 #include <string>
 
-#include "base/Random.h"
 #include "fakes/AsNobody.h"
 #include "fakes/ScriptedDesktop.h"
 #include "fakes/TempDir.h"
@@ -90,25 +90,34 @@ TEST(FileHandleTest, ProbeRefusesDotNamesAndMissingPathsAndLeavesNoTrace)
     EXPECT_EQ(entries, 2) << "the probe leaves no renamed copy behind";
 }
 
-TEST(FileHandleTest, ProbeNeverReplacesAFileCarryingItsRandomName)
+TEST(FileHandleTest, ProbeAsksTheDirectoryAndNeverMovesTheFile)
 {
     TempDir dir;
-    std::string file = dir / "target.txt";
-    ASSERT_TRUE(WriteFile(file, "target"));
-    SeedRandom(1234);
-    std::string probeName = file;
-    for (int i = 0; i < 10; ++i)
-        probeName += static_cast<int>(RandomDraw() * 1.999 / kRandomMax) == 1 ? 'B' : 'A';
-    ASSERT_TRUE(WriteFile(probeName, "bystander"));
-
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777 | S_ISVTX), 0);
+    // A name of 250 bytes could not take a ten-letter suffix.
+    const std::string longName = dir / std::string(250, 'n');
+    const std::string foreign = dir / "foreign";
+    ASSERT_TRUE(WriteFile(longName, "x") && WriteFile(foreign, "x"));
+    ASSERT_EQ(chmod(longName.c_str(), 0444), 0);
     ScriptedDesktop desktop;
-    FileHandle handle(file.c_str());
-    SeedRandom(1234);
-    EXPECT_FALSE(handle.WaitReplaceable(desktop, true, 50));
-    EXPECT_EQ(ReadFile(file), "target");
-    EXPECT_EQ(ReadFile(probeName), "bystander");
-    SeedRandom(99);
-    EXPECT_TRUE(handle.WaitReplaceable(desktop, true, 50)) << "another name goes through";
+    FileHandle handle;
+    EXPECT_TRUE(handle.WaitReplaceable(desktop, true, 50, longName.c_str()));
+    EXPECT_EQ(ModeOf(longName), 0444u) << "a rename needs no write permission on the file";
+    // As nobody: its own file in the sticky directory, but not root's; nor any in a
+    // directory it may not write.
+    ASSERT_TRUE(GiveToNobody(longName));
+    const auto probe = [&](const std::string& path) {
+        return RunAsNobody([&] {
+            ScriptedDesktop quiet;
+            FileHandle probing;
+            return probing.WaitReplaceable(quiet, true, 50, path.c_str()) ? 0 : errno == EPERM ? 1 : 2;
+        });
+    };
+    EXPECT_EQ(probe(longName), 0);
+    EXPECT_EQ(probe(foreign), 1);
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    EXPECT_EQ(probe(longName), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
 TEST(FileHandleTest, ProbeMakesAReadOnlyFileWritableOnlyWhereItMay)

@@ -95,7 +95,7 @@ TEST_F(QmendTest, ExitStatusSaysWhatHappened)
     File("b.txt", "taken");
     const Outcome refused = Qmend("-a -y --names --no-content -r b a a.txt", "");
     EXPECT_EQ(refused.status, 3);
-    EXPECT_EQ(refused.out, ReportOf("renamimg error\n" + a + "\nfound in name:1\nTotal found:1\n"));
+    EXPECT_EQ(refused.out, ReportOf("renamimg error\n" + a + ": File exists\n" + a + "\nfound in name:1\nTotal found:1\n"));
     EXPECT_EQ(ReadFile(dir / "b.txt"), "taken");
 }
 

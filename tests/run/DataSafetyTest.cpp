@@ -72,8 +72,9 @@ TEST_F(DataSafetyTest, AReadErrorMidFileAbandonsItUntouched)
     });
     ReplaceAll({target}, "b", "X");
     EXPECT_EQ(ReadFile(target), text);
-    EXPECT_EQ(report.Line(2), runtext::kFileWriteError);
-    EXPECT_EQ(run.State().failedTargets, 1);
+    EXPECT_EQ(report.Line(2), "file read error");
+    EXPECT_EQ(report.Line(3), target + ": Input/output error");
+    EXPECT_EQ(run.State().unreadTargets, 1);
     EXPECT_EQ(Entries(), 1u);
 }
 
