@@ -1,12 +1,18 @@
 /*
- * What a rewrite must never lose: the file's mode and owner, a link's being a link, a file
- * that happens to carry the temporary name, the target on a read error or a refused temporary
- * file, and the replacement of exactly the match that was found.
+ * What a rewrite must never lose: the file's mode, owner, attributes and ACLs, a link's being
+ * a link, a file that happens to carry the temporary name, the target on a read error, a
+ * refused temporary file or a change by another program, a second path to the same file, and
+ * the replacement of exactly the match that was found.
  */
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "RunFixture.h"
@@ -111,7 +117,7 @@ TEST_F(DataSafetyTest, TheMatchFoundIsTheMatchReplaced)
     } cases[] = {
         {64, 4, "(?<=a)b", "X", "ab cb", "aX cb", 1},
         {64, 4, "\\Bord", "X", "word ord", "wX ord", 1},
-        {64, 4, "a+", "<$0>", "b" + std::string(20, 'a') + "b", "b<" + std::string(20, 'a') + ">b", 1},
+        {64, 4, "a+", "<$0>", std::string("b").append(20, 'a') + "b", std::string("b<").append(20, 'a') + ">b", 1},
         {64, 4, "^a", "X", "aaaa\n", "Xaaa\n", 1},
         {64, 4, "\\bfoo", "X", "foofoo", "Xfoo", 1},
         {64, 4, "a|(?<=a)b", "<$0>", "ab", "<a><b>", 2},
@@ -127,4 +133,86 @@ TEST_F(DataSafetyTest, TheMatchFoundIsTheMatchReplaced)
         EXPECT_EQ(ReadFile(path), c.rewritten) << c.pattern;
         EXPECT_EQ(run.State().totalFound, c.found) << c.pattern;
     }
+}
+
+TEST_F(DataSafetyTest, AFileChangedWhileTheRunWaitsIsLeftAsTheOtherProgramMadeIt)
+{
+    job.bufferSize = 16;
+    job.overlap = 4;
+    Replace("b", "X");
+    const std::string path = dir / "t.txt";
+    const auto append = [&] { std::FILE* f = std::fopen(path.c_str(), "a"); std::fputs("more b", f); std::fclose(f); };
+    const auto saveByRename = [&] {
+        WriteFile(dir / "new", "saved b");
+        fs::rename(dir / "new", path);
+    };
+    // In place, same size. File times tick coarsely (a few ms), so wait for the next tick.
+    const auto rewrite = [&] {
+        usleep(20000);
+        const int fd = open(path.c_str(), O_WRONLY);
+        (void)!pwrite(fd, "c", 1, 40);
+        close(fd);
+    };
+    const std::string small = "b--";
+    const std::string large = std::string("b").append(60, '-');
+    const std::vector<std::pair<std::string, std::function<void()>>> cases = {
+        {small, append}, {large, append}, {small, saveByRename}, {large, saveByRename}, {large, rewrite}};
+    for (const auto& [text, change] : cases) {
+        WriteFile(path, text);
+        std::string changed;
+        desktop.presses.push_back([&] {
+            change();
+            changed = ReadFile(path);
+            run.OnProcessAll(true);
+        });
+        RunOver({path}, "");
+        EXPECT_EQ(ReadFile(path), changed);
+        EXPECT_EQ(report.Line(2), "file changed during the run");
+        EXPECT_EQ(run.State().unchangedTargets, 1);
+        EXPECT_EQ(Entries(), 1u);
+    }
+}
+
+TEST_F(DataSafetyTest, ContentIsChangedOncePerFileHoweverManyPathsReachIt)
+{
+    fs::create_directory(dir / "d");
+    const std::string target = File("d/f", "b");
+    fs::create_directory_symlink(dir / "d", dir / "l");
+    fs::create_hard_link(target, dir / "h");
+    ReplaceAll({target, dir / "l/f", dir / "h"}, "b", "bb");
+    EXPECT_EQ(ReadFile(target), "bb");
+    // The other hard link keeps the old content, and the run says so.
+    EXPECT_EQ(ReadFile(dir / "h"), "b");
+    EXPECT_EQ(report.Line(2), target + ": its other hard links keep the old content");
+    EXPECT_EQ(run.State().totalFound, 1);
+}
+
+TEST_F(DataSafetyTest, ExtendedAttributesAndAclsAreKeptAndAForeignOwnerIsNeverReplaced)
+{
+    const std::string target = File("t.txt", "abc");
+    ASSERT_EQ(setxattr(target.c_str(), "user.note", "kept", 4, 0), 0);
+    ASSERT_EQ(std::system(("setfacl -m u:nobody:r '" + target + "'").c_str()), 0);
+    const auto attribute = [&](const char* name) {
+        std::string value(256, '\0');
+        const ssize_t got = getxattr(target.c_str(), name, value.data(), value.size());
+        return got < 0 ? std::string("missing") : value.substr(0, static_cast<std::size_t>(got));
+    };
+    const std::string acl = attribute("system.posix_acl_access");
+    ReplaceAll({target}, "b", "X");
+    EXPECT_EQ(ReadFile(target), "aXc");
+    EXPECT_EQ(attribute("user.note"), "kept");
+    EXPECT_EQ(attribute("system.posix_acl_access"), acl);
+
+    // nobody may write root's file and its directory, but could not give the file back to root.
+    const std::string foreign = File("foreign.txt", "abc");
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777) | chmod(foreign.c_str(), 0666), 0);
+    targets.lines.Assign({foreign});
+    Answer("a");
+    const int outcome = RunAsNobody([this] {
+        run.RunJob();
+        return report.Line(2) == "file write error" ? 0 : 1;
+    });
+    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(ReadFile(foreign), "abc");
+    EXPECT_EQ(Entries(), 2u);
 }

@@ -2,7 +2,10 @@
  * The content scan: the buffer arithmetic, empty matches, the answers and what they leave
  * in the file.
  */
+#include <cstdlib>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "RunFixture.h"
 
@@ -131,4 +134,60 @@ TEST_F(ScanContentTest, SearchOnlySkipFileGoesOnWithTheNextTargetAndDirectoriesA
     EXPECT_EQ(report.Lines()[3], "found in content:1");
     EXPECT_EQ(report.Lines()[5], "found in content:1");
     EXPECT_EQ(view.labels.front(), "continue search");
+}
+
+TEST_F(ScanContentTest, AMatchReachingTheChunkEndIsTakenOnlyWhenTheWindowHoldsItAll)
+{
+    job.bufferSize = 16;
+    job.overlap = 4;
+    Replace("x+", "Y");
+    const std::string run40 = File("x.txt", std::string(40, 'x'));
+    EXPECT_EQ(ProcessAll(run40), 1);
+    EXPECT_EQ(ReadFile(run40), "Y");
+
+    // A 700-byte comment near byte 65 000, with the default buffer.
+    job.bufferSize = 65536;
+    job.overlap = 512;
+    Replace("//.*", "");
+    std::string code;
+    while (code.size() < 64800) code += "int a = b;\n";
+    const std::string source = File("c.cpp", code + "//" + std::string(698, 'c') + "\nint x;\n");
+    targets.lines.Clear();
+    EXPECT_EQ(ProcessAll(source), 1);
+    EXPECT_EQ(ReadFile(source), code + "\nint x;\n");
+}
+
+TEST_F(ScanContentTest, SmallBuffersRewriteAsPerlDoes)
+{
+    if (std::system("perl -e 1 2>/dev/null") != 0) GTEST_SKIP() << "perl is not installed";
+    // Patterns whose matches run longer than the overlap, over random texts.
+    const char* const patterns[] = {"x+", "(?:xy)+", "//[^\\n]*", "[ab]+c?", "a(?:b|xy)*c"};
+    const std::pair<std::uint32_t, std::uint32_t> buffers[] = {{8, 3}, {16, 4}, {33, 7}};
+    std::mt19937 random(11);
+    constexpr int kTexts = 12;
+    const auto name = [](int i) { return std::string("p").append(std::to_string(i)); };
+    for (const char* pattern : patterns) {
+        std::vector<std::string> texts;
+        std::string files;
+        for (int i = 0; i < kTexts; ++i) {
+            std::string text;
+            for (std::size_t n = random() % 300; n > 0; --n) text += "xxyyabc/\n"[random() % 9];
+            texts.push_back(text);
+            files.append(" '").append(File(name(i), text)).append("'");
+        }
+        const std::string perl = std::string("perl -0777 -pi -e 's{").append(pattern).append("}{<$&>}g'") + files;
+        ASSERT_EQ(std::system(perl.c_str()), 0);
+        std::vector<std::string> expected;
+        for (int i = 0; i < kTexts; ++i) expected.push_back(ReadFile(dir / name(i)));
+        for (const auto& [bufferSize, overlap] : buffers) {
+            job.bufferSize = bufferSize;
+            job.overlap = overlap;
+            Replace(pattern, "<$0>");
+            std::vector<std::string> paths;
+            for (int i = 0; i < kTexts; ++i) paths.push_back(File(name(i), texts[i]));
+            RunOver(paths, "a");
+            for (int i = 0; i < kTexts; ++i)
+                EXPECT_EQ(ReadFile(paths[i]), expected[i]) << pattern << " buffer " << bufferSize << " text " << texts[i];
+        }
+    }
 }
