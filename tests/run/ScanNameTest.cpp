@@ -4,6 +4,8 @@
  */
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "RunFixture.h"
 #include "run/RunTexts.h"
 
@@ -95,4 +97,27 @@ TEST_F(ScanNameTest, RenamedDirectoryCarriesTheLaterTargetsBelowIt)
     EXPECT_EQ(targets.lines.Line(1), dir / "dY/sub");
     EXPECT_EQ(targets.lines.Line(2), dir / "dY/sub/fX.txt");
     EXPECT_EQ(run.State().totalFound, 3);
+}
+
+TEST_F(ScanNameTest, RenamesChangeNoModeFollowNoLinkAndTakeLongNames)
+{
+    job.inDirNames = true;
+    const std::string file = File("fX", "");
+    fs::create_directory(dir / "dX");
+    const std::string pointed = File("pointed", "");
+    fs::create_symlink(pointed, dir / "lX");
+    const std::string longName = File(std::string(250, 'n') + "X", "");
+    ASSERT_EQ(chmod(file.c_str(), 0444) | chmod((dir / "dX").c_str(), 0555) | chmod(pointed.c_str(), 0444), 0);
+    Replace("X", "Y");
+    RunOver({file, dir / "dX", dir / "lX", longName}, "a");
+    const auto mode = [](const std::string& path) {
+        struct stat info {};
+        return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0u;
+    };
+    EXPECT_EQ(mode(dir / "fY"), 0444u);
+    EXPECT_EQ(mode(dir / "dY"), 0555u);
+    EXPECT_EQ(mode(pointed), 0444u);
+    EXPECT_TRUE(fs::is_symlink(dir / "lY"));
+    EXPECT_TRUE(fs::exists(dir / (std::string(250, 'n') + "Y")));
+    EXPECT_EQ(run.State().unchangedTargets, 0);
 }
