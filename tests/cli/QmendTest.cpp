@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <string>
 
+#include <csignal>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "fakes/ScriptedDesktop.h"
 #include "fakes/TempDir.h"
@@ -107,10 +110,14 @@ TEST_F(QmendTest, PipedAnswersDecideEachOccurrence)
     EXPECT_EQ(ReadFile(path), "w1 w2\nw3 w4 w5\n");
     EXPECT_NE(outcome.err.find(path + ":2: [w3] w4 w5\n  becomes: Xw3\n"), std::string::npos);
     EXPECT_NE(outcome.err.find("what\n[y] replace it"), std::string::npos);
+    EXPECT_NE(outcome.err.find("qmend: replaced 0 occurrences in 0 files; 1 confirmed ones dropped by \"Skip this "
+                               "file\" or \"Cancel! (skip all)\"\n"),
+              std::string::npos);
 
     const Outcome kept = Qmend("-y -r 'X$0' 'w\\d' w.txt", "y\nn\na\n");
     EXPECT_EQ(kept.status, 0);
     EXPECT_EQ(ReadFile(path), "Xw1 w2\nXw3 Xw4 Xw5\n");
+    EXPECT_NE(kept.err.find("qmend: replaced 4 occurrences in 1 files; 0 confirmed"), std::string::npos);
     // The end of the answers cancels: the confirmed first occurrence is not written either.
     EXPECT_EQ(Qmend("-y -r Z 'w\\d' w.txt", "y\n").status, 0);
     EXPECT_EQ(ReadFile(path), "Xw1 w2\nXw3 Xw4 Xw5\n");
@@ -127,20 +134,24 @@ TEST_F(QmendTest, ControlBytesAreEscapedOnTheTerminalAndKeptInTheReportFile)
     EXPECT_EQ(ReadFile(dir / "report.txt").substr(0, 5), "q\x02q\r\n");
 }
 
-TEST_F(QmendTest, RefusedWritesLeaveTheTargetAndExitThree)
+TEST_F(QmendTest, EveryFailedTargetIsToldAndSetsTheExitStatus)
 {
     const std::string text(8000, 'b');
     const std::string path = File("t.txt", text);
     ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
-    // The temporary file cannot be written past 1 KiB.
-    const Outcome tooBig = Qmend("-a -y -r X b t.txt", "", "trap '' XFSZ; ulimit -f 1;");
+    // The temporary file cannot be written past 1 KiB: the write fails, no signal kills qmend.
+    const Outcome tooBig = Qmend("-a -y -r X b t.txt", "", "ulimit -f 1;");
     EXPECT_EQ(tooBig.status, 3);
-    EXPECT_NE(tooBig.out.find("file write error\n"), std::string::npos);
+    EXPECT_NE(tooBig.out.find("file write error\n" + path + ": cannot write the temporary file: File too large\n"),
+              std::string::npos);
+    EXPECT_NE(tooBig.err.find("qmend: " + path + ": cannot write the temporary file: File too large\n"),
+              std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
-    // The directory refuses a new file to nobody. Nobody may not reach the build tree (a
-    // checkout below /root), so it runs a copy of the program from a directory it can enter.
-    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+    // The directory refuses a new file to nobody, who may write the file. Nobody may not reach
+    // the build tree (a checkout below /root), so it runs a copy of the program from a
+    // directory it can enter.
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755) | chmod(path.c_str(), 0666), 0);
     TempDir bin;
     ASSERT_EQ(chmod(bin.Path().c_str(), 0755), 0);
     const std::string program = bin / "qmend";
@@ -148,12 +159,47 @@ TEST_F(QmendTest, RefusedWritesLeaveTheTargetAndExitThree)
     const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
     const Outcome asNobody = Qmend("-a -y -r X b t.txt", "", nobody, program);
     EXPECT_EQ(asNobody.status, 3);
-    EXPECT_NE(asNobody.out.find("file write error\n"), std::string::npos);
+    EXPECT_NE(asNobody.err.find(path + ": cannot create the temporary file: Permission denied\n"), std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     // Nor may nobody rename the file there.
     const Outcome rename = Qmend("-a -y --names --no-content -r Z t t.txt", "", nobody, program);
     EXPECT_EQ(rename.status, 3);
-    EXPECT_NE(rename.out.find("renamimg error\n"), std::string::npos);
+    EXPECT_NE(rename.out.find("renamimg error\n" + path + ": Permission denied\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(path), text);
+    // A file nobody may not read is no "nothing found": a read failure, exit 2.
+    const std::string secret = File("secret.txt", "b");
+    ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
+    const Outcome unread = Qmend("-a -y b t.txt secret.txt", "", nobody, program);
+    EXPECT_EQ(unread.status, 2);
+    EXPECT_NE(unread.out.find("file read error\n" + secret + ": Permission denied\n"), std::string::npos);
+    EXPECT_NE(unread.err.find("Start search/replace? [y/N] yes\nqmend: " + secret + ": Permission denied\n"),
+              std::string::npos);
+}
+
+TEST_F(QmendTest, TerminationSignalsRemoveTheTemporaryFile)
+{
+    const std::string text = "b" + std::string(100000, '-');
+    const std::string path = File("t.txt", text);
+    File(".in", "");
+    int answers[2];
+    ASSERT_EQ(pipe(answers), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(answers[0], 0);
+        close(answers[1]);
+        if (chdir(dir.Path().c_str()) != 0 || !freopen(".out", "w", stdout) || !freopen(".err", "w", stderr)) _exit(126);
+        execl(QMEND_PATH, "qmend", "-y", "-r", "X", "b", "t.txt", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(answers[0]);
+    // Waiting at the first occurrence, the temporary file written so far beside the target.
+    for (int i = 0; i < 1000 && ReadFile(dir / ".err").find("replace it") == std::string::npos; ++i) usleep(10000);
+    EXPECT_EQ(Entries(), 2u);
+    kill(child, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    close(answers[1]);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
 }
