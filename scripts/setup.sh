@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev       # the test suite
   p7zip-full                      # the archiver the backup runs
   perl                            # the regex engine's differential tests
+  acl                             # setfacl: the run's tests of kept ACLs
 )
 
 missing=()

@@ -150,13 +150,16 @@ bool FileHandle::WaitReplaceable(Desktop& desktop, bool skipOpenTest, int timeou
         return false;
     if (skipOpenTest || S_ISDIR(info.st_mode))
         return true;
-    if (!WaitWritable(desktop, checked, timeoutMs)) {
-        errno = EACCES;
-        return false;
+    // A probe that fails puts back the mode it changed; one that succeeds leaves the file
+    // writable for the overwrite that follows it.
+    const bool writable = WaitWritable(desktop, checked, timeoutMs);
+    const int fd = writable ? open(checked.c_str(), O_RDWR | O_CLOEXEC) : -1;
+    if (fd != -1) {
+        close(fd);
+        return true;
     }
-    int fd = open(checked.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd == -1)
-        return false;
-    close(fd);
-    return true;
+    const int error = writable ? errno : EACCES;
+    chmod(checked.c_str(), info.st_mode & 07777);
+    errno = error;
+    return false;
 }
