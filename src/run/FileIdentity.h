@@ -12,9 +12,12 @@
 #include <sys/stat.h>
 
 struct FileIdentity {
+    // Which file: its file system and its inode there.
     dev_t device = 0;
     ino_t inode = 0;
+    // Its length in bytes.
     off_t size = 0;
+    // The last change of its content, and of its content or status (mode, owner, links).
     timespec modified {};
     timespec changed {};
 

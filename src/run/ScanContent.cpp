@@ -17,12 +17,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "base/Paths.h"
 #include "run/RunTexts.h"
 #include "run/SearchRun.h"
-
-// The time the writability probe may take before a file is replaced.
-static constexpr int kReplaceProbeMs = 200;
 
 namespace {
 
@@ -142,12 +138,13 @@ void SearchRun::FinishRewrite(ReplacementFile& file, const std::string& path, co
         state_.droppedConfirmed += replaced;
         return file.Discard();
     }
-    FileHandle probe;
     if (!file.Reason().empty()) {
         ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
         return file.Discard();
     }
-    if (!probe.WaitReplaceable(seams_.desktop, true, kReplaceProbeMs, path.c_str())) {
+    // The probe only checks access (nothing to wait for); the rename is the real test.
+    FileHandle probe;
+    if (!probe.WaitReplaceable(seams_.desktop, true, 0, path.c_str())) {
         ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, std::strerror(errno)});
         return file.Discard();
     }

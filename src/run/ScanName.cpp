@@ -1,7 +1,9 @@
 /*
  * ScanName: the last component of a target's path, searched and (unless search-only)
- * renamed with the confirmed replacements applied. A rename never replaces an existing name;
- * a refused one leaves the target as it was and reports "renamimg error". A directory's
+ * renamed with the confirmed replacements applied. A rename never replaces an existing name,
+ * never changes a mode (it needs the directory's permission, not the file's) and renames a
+ * link itself; a refused one leaves the target as it was and reports "renamimg error" with
+ * the reason. A directory's
  * rename carries the later targets below it along, so they are still processed. Every search
  * sees the whole name, so "^" and "\b" after an earlier occurrence are judged by the name's
  * real bytes.
@@ -16,8 +18,6 @@
 #include "run/RunTexts.h"
 #include "run/SearchRun.h"
 
-// The time the writability probe may take before a target is renamed.
-static constexpr int kRenameProbeMs = 300;
 // Why a replacement that leaves an empty or dot name is not renamed.
 static constexpr const char* kNoNameLeft = "the replacement leaves no usable name";
 
@@ -80,7 +80,7 @@ bool SearchRun::RenameTarget(const std::string& directory, const std::string& ol
     // The probe and the rename look at the entry itself: a link is renamed, never followed,
     // and no mode is changed, since a rename needs the directory's permission only.
     FileHandle probe;
-    if (!probe.WaitReplaceable(seams_.desktop, true, kRenameProbeMs, oldPath.c_str()) ||
+    if (!probe.WaitReplaceable(seams_.desktop, true, 0, oldPath.c_str()) ||
         !RenameNoReplace(oldPath.c_str(), newPath.c_str())) {
         ReportFailure(runtext::kRenameError, {RunNote::Kind::Unchanged, oldPath, std::strerror(errno)});
         return false;
