@@ -1,6 +1,6 @@
 /*
- * The content scan: the buffer arithmetic, empty matches, the answers and what they leave
- * in the file.
+ * The content scan: the buffer arithmetic (against perl on random texts with small buffers),
+ * the growing window, empty matches, the answers and what they leave in the file.
  */
 #include <cstdlib>
 #include <random>
@@ -18,21 +18,6 @@ protected:
         return run.State().totalFound;
     }
 };
-
-TEST_F(ScanContentTest, ChunkEndsNeitherSplitNorDoubleAnOccurrence)
-{
-    job.bufferSize = 10;
-    job.overlap = 4;
-    Replace("abc", "<$0>");
-    // Bytes 8 to 10: the first chunk ends after byte 9, the second begins at byte 6. Then one
-    // match ends exactly at the first chunk's end, and one at the end of the file.
-    const std::string across = File("a.txt", "01234567abcdefgh");
-    const std::string ends = File("b.txt", "0123456abcxyzabc");
-    RunOver({across, ends}, "a");
-    EXPECT_EQ(run.State().totalFound, 3);
-    EXPECT_EQ(ReadFile(across), "01234567<abc>defgh");
-    EXPECT_EQ(ReadFile(ends), "0123456<abc>xyz<abc>");
-}
 
 TEST_F(ScanContentTest, EmptyMatchesAreNeverCountedAndNeverCostAByte)
 {
