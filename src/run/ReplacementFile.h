@@ -50,6 +50,8 @@ public:
     void Discard();
     // Why Create or Commit failed.
     const std::string& Reason() const { return failure_; }
+    // The file that is replaced: the listed path with every link resolved (after Create).
+    const std::string& Target() const { return targetPath_; }
 
 private:
     // Notes the step that failed with errno's text, removes the temporary file; Refused.

@@ -142,9 +142,10 @@ void SearchRun::FinishRewrite(ReplacementFile& file, const std::string& path, co
         ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
         return file.Discard();
     }
-    // The probe only checks access (nothing to wait for); the rename is the real test.
+    // The probe only checks access to the entry that is replaced (nothing to wait for); the
+    // rename is the real test.
     FileHandle probe;
-    if (!probe.WaitReplaceable(seams_.desktop, true, 0, path.c_str())) {
+    if (!probe.WaitReplaceable(seams_.desktop, true, 0, file.Target().c_str())) {
         ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, std::strerror(errno)});
         return file.Discard();
     }
