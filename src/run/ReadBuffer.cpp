@@ -38,6 +38,7 @@ void ReadBuffer::Free()
 void ReadBuffer::StartFile()
 {
     size_ = carry_ = context_ = position = searchFrom = 0;
+    carryFrom_ = kNoCarryFrom;
     linesBefore_ = 0;
     // A window grown for the last file is given back (if that fails, it is simply kept).
     if (capacity_ > bufferSize_) Reserve(bufferSize_);
@@ -78,6 +79,7 @@ ReadBuffer::Fill ReadBuffer::ReadChunk(int descriptor, const ChunkReader& reader
     context_ = context;
     size_ = carry_;
     carry_ = position = searchFrom = 0;
+    carryFrom_ = kNoCarryFrom;
     return FillTo(bufferSize_, descriptor, reader);
 }
 
@@ -110,13 +112,22 @@ ReadBuffer::Fill ReadBuffer::FillTo(std::size_t limit, int descriptor, const Chu
 
 std::string_view ReadBuffer::FinishChunk(bool atFileEnd)
 {
-    carry_ = atFileEnd ? 0 : std::min(overlap_, size_ - position);
+    if (atFileEnd) carry_ = 0;
+    else if (carryFrom_ != kNoCarryFrom) carry_ = size_ - carryFrom_;
+    else carry_ = std::min(overlap_, size_ - position);
     const std::size_t handedOnEnd = size_ - carry_;
     const char* const chunk = bytes_.get() + overlap_;
     linesBefore_ += static_cast<std::uint64_t>(std::count(chunk, chunk + handedOnEnd, '\n'));
     const std::size_t from = position;
     position = handedOnEnd;
     return {chunk + from, handedOnEnd - from};
+}
+
+bool ReadBuffer::CarryFrom(std::size_t from)
+{
+    if (from < position || size_ - from > bufferSize_ / 2) return false;
+    carryFrom_ = from;
+    return true;
 }
 
 std::uint64_t ReadBuffer::LineOf(std::size_t i) const

@@ -8,10 +8,12 @@
  * so that "^", "\A", "\b" and look-behind at the chunk's first bytes are judged by the bytes
  * really there; the context is only looked at, never searched or handed on again.
  *
- * A match that runs into the chunk's last `overlap` bytes might go on past them, so the scan
- * may grow the window: Grow reads more of the file onto the end of the chunk, doubling it,
- * up to the 1 GiB limit. The next chunk has the configured size again, and the memory of a
- * grown window is given back when the next file starts, so ordinary files keep the memory flat.
+ * A match that runs into the chunk's last `overlap` bytes might go on past them. If it starts
+ * in the chunk's last half, the next chunk simply starts with it (CarryFrom); a longer one
+ * makes the scan grow the window: Grow reads more of the file onto the end of the chunk,
+ * doubling it, up to the 1 GiB limit. The next chunk has the configured size again, and the
+ * memory of a grown window is given back when the next file starts, so memory stays flat for
+ * ordinary files and grows only as far as one long match needs.
  *
  * The three cursors are where bytes get lost or doubled, so each states its invariant:
  * bytes before `position` have been handed on (to the rewritten text), `searchFrom` is where
@@ -55,8 +57,11 @@ public:
     // Doubles the chunk by reading the file's next bytes onto its end: More or Last as
     // ReadChunk says, Error, or Full when the chunk cannot grow past kMaxBufferSize.
     Fill Grow(int descriptor, const ChunkReader& reader);
-    // Ends the chunk: at the file's end nothing is carried, otherwise the unconsumed bytes,
-    // at most the overlap, are kept for the next chunk. Returns the consumed-but-not-handed-on
+    // Makes the next chunk start at chunk index `from` (not before position), unless that
+    // would carry more than half the buffer size; whether it will.
+    bool CarryFrom(std::size_t from);
+    // Ends the chunk: at the file's end nothing is carried, otherwise the bytes from the
+    // CarryFrom index, or else the unconsumed bytes up to the overlap, start the next chunk. Returns the consumed-but-not-handed-on
     // bytes [position, size - carry) that will not be read again.
     std::string_view FinishChunk(bool atFileEnd);
 
@@ -92,9 +97,12 @@ private:
     std::size_t overlap_ = 0;
     // Bytes of the current chunk, the carried ones included.
     std::size_t size_ = 0;
-    // Bytes at the end of the chunk that start the next one; carry_ <= overlap_ and
-    // carry_ <= size_ - position.
+    // Bytes at the end of the chunk that start the next one; carry_ <= max(overlap_,
+    // bufferSize_ / 2) and carry_ <= size_ - position.
     std::size_t carry_ = 0;
+    // Where the next chunk starts if CarryFrom chose it, else kNoCarryFrom; position <= it.
+    static constexpr std::size_t kNoCarryFrom = static_cast<std::size_t>(-1);
+    std::size_t carryFrom_ = kNoCarryFrom;
     // Bytes right before the chunk that are the file's bytes preceding it; context_ <= overlap_,
     // and 0 exactly for a file's first chunk.
     std::size_t context_ = 0;

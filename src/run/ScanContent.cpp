@@ -106,9 +106,11 @@ int SearchRun::SearchChunk(const std::string& path, int descriptor, ReadBuffer::
             continue;
         }
         // A match that starts earlier but runs into those bytes may go on past the chunk's
-        // end (a run of "x+", a comment to the line end): it is never taken as found until the
-        // window, grown, holds at least `overlap` bytes after it, or the file's end.
+        // end (a run of "x+", a comment to the line end): it is never taken as found until a
+        // window holds at least `overlap` bytes after it, or the file's end. The next chunk
+        // starts with it, or, for a long one, this window grows.
         if (start + length > deferFrom) {
+            if (buffer.CarryFrom(start)) break;
             fill = buffer.Grow(descriptor, reader_);
             if (fill == ReadBuffer::Fill::Error || fill == ReadBuffer::Fill::Full) break;
             continue;
