@@ -6,7 +6,8 @@
 # `grep -P -o | wc -l` and `rg -j1 -o | wc -l`; replacing with `qmend -a -y -r` against
 # `sed -i` and `perl -pi` (each on a fresh copy of the tree); for a literal word and for the
 # e-mail pattern. Then it scans one 2 GiB file with qmend and reports the resident set next
-# to the one of a 1 MiB file, to show that memory does not grow with the file.
+# to the one of a 1 MiB file, to show that memory does not grow with the file, and the
+# resident set for sparse, dense and line-long matches and for one 64 MiB match.
 #
 #   bench/qmend/run_bench.sh [QMEND]     (default: build/bin/qmend, built when missing)
 # The work tree is made under $QM_BENCH_DIR (default /tmp/qmend-bench) and removed at the end.
@@ -96,3 +97,18 @@ echo "| file | wall s | CPU s | max RSS KiB | matches |"
 echo "|---|---|---|---|---|"
 echo "| 2 GiB | $big_wall | $big_cpu | $big_rss | $(qmend_count) |"
 echo "| 1 MiB | $small_wall | $small_cpu | $small_rss | - |"
+
+# Memory against the shape of the matches, on 256 MiB: sparse (the literal), dense short ones
+# (every word), one per line (many end near a chunk's end, where a match is not taken until
+# the window holds what follows it), and a single 64 MiB match, which the window must hold.
+head -c $((256 << 20)) "$work/big.txt" > "$work/mid.txt"
+head -c $((64 << 20)) /dev/zero | tr '\0' x > "$work/run.txt"
+echo
+echo "| 256 MiB file, pattern | wall s | CPU s | max RSS KiB | matches |"
+echo "|---|---|---|---|---|"
+for p in "$literal" '\w+' '[^\n]+'; do
+  read -r wall cpu rss <<< "$(timed "'$qmend' -a -y '$p' '$work/mid.txt'")"
+  echo "| \`$p\` | $wall | $cpu | $rss | $(qmend_count) |"
+done
+read -r wall cpu rss <<< "$(timed "'$qmend' -a -y 'x+' '$work/run.txt'")"
+echo "| \`x+\` on 64 MiB of x | $wall | $cpu | $rss | $(qmend_count) |"
