@@ -30,9 +30,8 @@ namespace {
 // entry or the directory must be its own. Sets errno when not.
 bool DirectoryAllows(const std::string& path, const struct stat& info)
 {
-    const std::string directory = std::filesystem::path(path).parent_path().empty()
-                                      ? std::string(".")
-                                      : std::filesystem::path(path).parent_path().string();
+    const std::filesystem::path parentPath = std::filesystem::path(path).parent_path();
+    const std::string directory = parentPath.empty() ? std::string(".") : parentPath.string();
     struct stat parent {};
     if (stat(directory.c_str(), &parent) != 0 ||
         faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
@@ -47,7 +46,7 @@ bool DirectoryAllows(const std::string& path, const struct stat& info)
 
 // Whether the path is writable and not read-only. Read-only is the owner's write bit, which
 // counts where this process may change it (its own files, or any as root): root passes
-// every access test, yet a read-only file must still be made writable before it is replaced.
+// every access test, yet a read-only file must still be made writable before it is overwritten.
 bool IsWritable(const std::string& path)
 {
     struct stat info {};
