@@ -88,7 +88,7 @@ ReadBuffer::Fill ReadBuffer::Grow(int descriptor, const ChunkReader& reader)
     if (size_ >= kMaxBufferSize) return Fill::Full;
     const std::size_t wanted = std::min<std::size_t>(2 * size_, kMaxBufferSize);
     if (wanted > capacity_ && !Reserve(wanted)) {
-        errno = ENOMEM;
+        error_ = ENOMEM;
         return Fill::Error;
     }
     return FillTo(wanted, descriptor, reader);
@@ -101,7 +101,10 @@ ReadBuffer::Fill ReadBuffer::FillTo(std::size_t limit, int descriptor, const Chu
     while (outcome == Fill::More && size_ < limit) {
         const ssize_t got = reader(descriptor, chunk + size_, limit - size_);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) outcome = Fill::Error;
+        if (got < 0) {
+            error_ = errno;
+            outcome = Fill::Error;
+        }
         else if (got == 0) outcome = Fill::Last;
         else size_ += static_cast<std::size_t>(got);
     }

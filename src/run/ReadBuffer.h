@@ -38,7 +38,7 @@ public:
     enum class Fill {
         More,   // the chunk is full and the file goes on
         Last,   // the chunk holds the file's last bytes (possibly none)
-        Error,  // the file could not be read (errno says why)
+        Error,  // the file could not be read (Error() says why)
         Full,   // Grow only: the window is at its largest and the file goes on
     };
 
@@ -70,6 +70,8 @@ public:
     // The context and the chunk: the chunk starts ContextLength() bytes into it.
     std::string_view WithContext() const { return {bytes_.get() + overlap_ - context_, context_ + size_}; }
     std::size_t ContextLength() const { return context_; }
+    // The errno of the last Fill::Error.
+    int Error() const { return error_; }
     // The 1-based line number of chunk index i in the whole file.
     std::uint64_t LineOf(std::size_t i) const;
 
@@ -106,6 +108,8 @@ private:
     // Bytes right before the chunk that are the file's bytes preceding it; context_ <= overlap_,
     // and 0 exactly for a file's first chunk.
     std::size_t context_ = 0;
+    // The errno of the last failed read or allocation.
+    int error_ = 0;
     // Line feeds in the file before the current chunk.
     std::uint64_t linesBefore_ = 0;
 };

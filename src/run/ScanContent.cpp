@@ -23,9 +23,9 @@
 namespace {
 
 // Why reading stopped short, for the report; empty when the chunk was read.
-std::string ReadFailure(ReadBuffer::Fill fill)
+std::string ReadFailure(ReadBuffer::Fill fill, const ReadBuffer& buffer)
 {
-    if (fill == ReadBuffer::Fill::Error) return std::strerror(errno);
+    if (fill == ReadBuffer::Fill::Error) return std::strerror(buffer.Error());
     if (fill == ReadBuffer::Fill::Full) return runtext::kMatchTooLong;
     return {};
 }
@@ -60,7 +60,7 @@ int SearchRun::ScanContent(const std::string& path)
             state_.output.clear();
             count += SearchChunk(path, fd, fill, replaced);
         }
-        readFailure = ReadFailure(fill);
+        readFailure = ReadFailure(fill, buffer);
         if (!readFailure.empty()) {
             state_.fileState = kFileAbandoned;
             break;
