@@ -10,6 +10,8 @@ packages=(
   p7zip-full                      # the archiver the backup runs
   perl                            # the regex engine's differential tests
   acl                             # setfacl: the run's tests of kept ACLs
+  libssl-dev                      # SHA-256 of the files an undo record keeps track of
+  patch git                       # the tests that apply qmend --diff's output
 )
 
 missing=()

@@ -39,6 +39,11 @@ enum LongOnly {
     kTempDir,
     kArchiveDir,
     kSaveConfig,
+    kNoUndo,
+    kRuns,
+    kUndo,
+    kDiff,
+    kColor,
 };
 
 const option kOptions[] = {
@@ -78,6 +83,11 @@ const option kOptions[] = {
     {"temp-dir", required_argument, nullptr, kTempDir},
     {"archive-dir", required_argument, nullptr, kArchiveDir},
     {"save-config", required_argument, nullptr, kSaveConfig},
+    {"no-undo", no_argument, nullptr, kNoUndo},
+    {"runs", no_argument, nullptr, kRuns},
+    {"undo", optional_argument, nullptr, kUndo},
+    {"diff", no_argument, nullptr, kDiff},
+    {"color", required_argument, nullptr, kColor},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -90,6 +100,16 @@ bool ParseBytes(const char* text, std::uint64_t& value)
     const unsigned long long parsed = std::strtoull(text, &end, 10);
     if (errno != 0 || *end != '\0') return false;
     value = parsed;
+    return true;
+}
+
+// --color's value; false for anything else.
+bool ParseColorWhen(const std::string& text, ColorWhen& when)
+{
+    if (text == "auto") when = ColorWhen::Auto;
+    else if (text == "always") when = ColorWhen::Always;
+    else if (text == "never") when = ColorWhen::Never;
+    else return false;
     return true;
 }
 
@@ -150,6 +170,14 @@ bool ApplyOption(int option, const char* argument, CliOptions& options)
     case kReport: job.reportFilePath = argument; job.reportToFile = true; return true;
     case kHelp: options.help = true; return true;
     case kVersion: options.version = true; return true;
+    case kNoUndo: options.noUndo = true; return true;
+    case kRuns: options.runs = true; return true;
+    case kUndo: options.undo = true; options.undoRun = argument != nullptr ? argument : ""; return true;
+    case kDiff: options.diff = true; return true;
+    case kColor:
+        if (ParseColorWhen(argument, options.color)) return true;
+        options.error = std::string("invalid --color value (auto, always or never): ") + argument;
+        return false;
     case kBufferSize:
         if (ParseBytes(argument, options.bufferSize.emplace())) return true;
         options.error = std::string("invalid buffer size: ") + argument;
@@ -187,6 +215,10 @@ CliOptions ParseOptions(int argc, char** argv)
     }
     if (options.help || options.version) return options;
     FinishExpandOptions(options);
+    if (options.runs || options.undo) {
+        if (optind < argc) options.error = "--runs and --undo take no PATTERN or PATH (see --help)";
+        return options;
+    }
     if (!options.saveConfig.empty()) {
         if (optind < argc) options.error = "--save-config takes no PATTERN or PATH (see --help)";
         return options;
@@ -211,6 +243,7 @@ std::string UsageText()
     return "Usage: qmend [OPTION]... PATTERN PATH...\n"
            "   or: qmend --list [OPTION]... PATH...\n"
            "   or: qmend --save-config=FILE [OPTION]...\n"
+           "   or: qmend --runs | --undo[=RUN] [-y]\n"
            "Search PATTERN in the content (and optionally the names) of each PATH, show every\n"
            "occurrence and ask what to do with it; with -r, replace the confirmed ones.\n"
            "\n"
@@ -235,6 +268,13 @@ std::string UsageText()
            "      --archive-dir=DIR  the archive dir for this run\n"
            "      --save-config=FILE write the values to a parameter file (no PATTERN or PATH)\n"
            "\n"
+           "Every replacing run keeps an undo record (the last 20 runs are kept):\n"
+           "      --no-undo          keep no undo record for this run\n"
+           "      --runs             list the kept runs, newest first\n"
+           "      --undo[=RUN]       take back the newest run not undone yet (or RUN)\n"
+           "      --diff             change nothing; print what -a would change as a unified diff\n"
+           "      --color=WHEN       colours: auto (on a terminal, the default), always, never\n"
+           "\n"
            "Before the run the listed directories are expanded into their content:\n"
            "  -d, --depth=N          -1 (the default): 99 levels; 0: no expanding (only filters\n"
            "                         the listed entries); 1..9: that many levels\n"
@@ -258,5 +298,6 @@ std::string UsageText()
            "standard error.\n"
            "\n"
            "Exit status: 0 something was found, 1 nothing was found or a question was\n"
-           "answered No, 2 bad usage or an error message, 3 a target could not be changed.\n";
+           "answered No, 2 bad usage or an error message, 3 a target could not be changed\n"
+           "(or, for --undo, was no longer as the run left it and was left alone).\n";
 }

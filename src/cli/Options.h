@@ -15,6 +15,9 @@
 #include "run/JobSettings.h"
 #include "targets/ExpandOptions.h"
 
+// When colours are used.
+enum class ColorWhen { Auto, Always, Never };
+
 struct CliOptions {
     // The job as the options set it (case-sensitive unless -i).
     JobSettings job;
@@ -46,6 +49,16 @@ struct CliOptions {
     std::string backupArchive;
     // --empty-temp-dir: the question before the temp dir is emptied is answered Yes.
     bool emptyTempDir = false;
+    // --no-undo: keep no undo record for this run.
+    bool noUndo = false;
+    // --runs: list the kept runs; --undo: take one back (undoRun, or the newest not undone).
+    bool runs = false;
+    bool undo = false;
+    std::string undoRun;
+    // --diff: print the run's changes as a unified diff instead of making them.
+    bool diff = false;
+    // --color.
+    ColorWhen color = ColorWhen::Auto;
     // The paths to work on, as given.
     std::vector<std::string> paths;
     // --help or --version was asked for.

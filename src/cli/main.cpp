@@ -20,6 +20,7 @@
 #include "cli/SignalHandlers.h"
 #include "cli/Terminal.h"
 #include "cli/TerminalText.h"
+#include "cli/UndoCommands.h"
 #include "run/SearchRun.h"
 #include "settings/ConfigPage.h"
 #include "settings/Startup.h"
@@ -112,11 +113,13 @@ void PrintSummary(const RunState& state)
 
 // Runs the job; the exit status.
 int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, Terminal& terminal,
-        const CDynString& archiverPath)
+        const CDynString& archiverPath, const std::string& undoDirectory)
 {
     LineList report;
     FileChooser chooser;
     SearchRun run(job, {terminal, terminal, terminal, report, targets, chooser});
+    UndoJournal journal(undoDirectory, {job.pattern, job.replacement, RunFlagString(job)});
+    if (!job.searchOnly && !options.noUndo) run.SetUndoJournal(&journal);
     run.SetArchiverPath(archiverPath);
     run.SetNoteSink(PrintNote);
     terminal.Attach(&run);
@@ -154,6 +157,9 @@ int main(int argc, char** argv)
     LineList welcome;
     StartupEnvironment environment = CurrentEnvironment(ExecutableDirectory());
     environment.warnMissingArchiver = !options.backupArchive.empty();
+    const std::string undoDirectory = UndoDirectory(WorkBaseDirectory(environment));
+    if (options.runs) return ListRuns(undoDirectory);
+    if (options.undo) return UndoRunCommand(undoDirectory, options.undoRun, terminal);
     const StartupState startup = RunStartup(terminal, sheet, welcome, environment);
     const std::string problem = ConfigureFrom(options, sheet, terminal);
     if (!problem.empty()) return Fail(problem);
@@ -166,5 +172,5 @@ int main(int argc, char** argv)
         for (const std::string& path : targets.Paths()) std::printf("%s\n", EscapeForTerminal(path).c_str());
         return kExitFound;
     }
-    return Run(options, JobFrom(options, sheet.page), targets, terminal, startup.archiverPath);
+    return Run(options, JobFrom(options, sheet.page), targets, terminal, startup.archiverPath, undoDirectory);
 }

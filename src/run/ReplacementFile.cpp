@@ -142,7 +142,7 @@ bool ReplacementFile::GiveOwner()
     return fchown(descriptor_, targetStatus_.st_uid, targetStatus_.st_gid) == 0;
 }
 
-ReplacementFile::Outcome ReplacementFile::Commit()
+ReplacementFile::Outcome ReplacementFile::Commit(UndoJournal* journal)
 {
     if (descriptor_ == -1 || !failure_.empty()) return Refuse("nothing to commit");
     if (fsync(descriptor_) != 0) return Refuse("cannot flush the temporary file");
@@ -159,6 +159,10 @@ ReplacementFile::Outcome ReplacementFile::Commit()
         failure_ = runtext::kFileChanged;
         Discard();
         return Outcome::Changed;
+    }
+    if (journal != nullptr) {
+        failure_ = journal->NoteContent(targetPath_, tempPath_);
+        if (!failure_.empty()) return Refuse("cannot keep the original for undo");
     }
     if (rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return Refuse("cannot rename the new file onto the old");
     ForgetTemporaryFile();

@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 
 #include "run/FileIdentity.h"
+#include "run/UndoJournal.h"
 
 class ReplacementFile {
 public:
@@ -44,8 +45,9 @@ public:
     // Appends bytes to the temporary file; a failure is remembered and makes Commit refuse.
     void Write(std::string_view bytes);
     // Flushes the temporary file, gives it the target's owner, attributes and mode, and
-    // renames it onto the target if that is still the file that was read.
-    Outcome Commit();
+    // renames it onto the target if that is still the file that was read. With a journal,
+    // the original is kept and the change noted first; if that fails, nothing is changed.
+    Outcome Commit(UndoJournal* journal = nullptr);
     // Closes and removes the temporary file, if any.
     void Discard();
     // Why Create or Commit failed.

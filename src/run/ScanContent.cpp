@@ -151,7 +151,7 @@ void SearchRun::FinishRewrite(ReplacementFile& file, const std::string& path, co
         ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, std::strerror(errno)});
         return file.Discard();
     }
-    switch (file.Commit()) {
+    switch (file.Commit(journal_)) {
     case ReplacementFile::Outcome::Replaced: {
         state_.replacedTotal += replaced;
         struct stat now {};

@@ -80,12 +80,18 @@ bool SearchRun::RenameTarget(const std::string& directory, const std::string& ol
     // The probe and the rename look at the entry itself: a link is renamed, never followed,
     // and no mode is changed, since a rename needs the directory's permission only.
     FileHandle probe;
-    if (!probe.WaitReplaceable(seams_.desktop, true, 0, oldPath.c_str()) ||
-        !RenameNoReplace(oldPath.c_str(), newPath.c_str())) {
+    if (!probe.WaitReplaceable(seams_.desktop, true, 0, oldPath.c_str())) {
         ReportFailure(runtext::kRenameError, {RunNote::Kind::Unchanged, oldPath, std::strerror(errno)});
         return false;
     }
-    if (GetPathKind(newPath.c_str()) == kPathDirectory) MoveLaterTargets(oldPath, newPath, index);
+    const bool isDirectory = GetPathKind(oldPath.c_str()) == kPathDirectory;
+    const std::string unnoted = journal_ != nullptr ? journal_->NoteRename(oldPath, newPath, isDirectory) : "";
+    if (!unnoted.empty() || !RenameNoReplace(oldPath.c_str(), newPath.c_str())) {
+        const std::string reason = unnoted.empty() ? std::strerror(errno) : unnoted;
+        ReportFailure(runtext::kRenameError, {RunNote::Kind::Unchanged, oldPath, reason});
+        return false;
+    }
+    if (isDirectory) MoveLaterTargets(oldPath, newPath, index);
     return true;
 }
 

@@ -91,6 +91,9 @@ public:
     // Where every RunNote goes as well as to the report list (qmend prints them).
     void SetNoteSink(std::function<void(const RunNote&)> sink) { noteSink_ = std::move(sink); }
 
+    // Where the changes of a replacing run are noted so it can be undone (none: not noted).
+    void SetUndoJournal(UndoJournal* journal) { journal_ = journal; }
+
     RunState& State() { return state_; }
     const RunState& State() const { return state_; }
 
@@ -144,4 +147,6 @@ private:
     // The files (device, inode) whose content this run has handled: content is changed
     // once per file, however many listed paths (links, a directory listed twice) reach it.
     std::set<std::pair<dev_t, ino_t>> contentDone_;
+    // The undo journal of this run, or none.
+    UndoJournal* journal_ = nullptr;
 };
