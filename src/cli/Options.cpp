@@ -214,6 +214,10 @@ CliOptions ParseOptions(int argc, char** argv)
         if (!ApplyOption(option, optarg, options)) return options;
     }
     if (options.help || options.version) return options;
+    if (options.diff && (options.job.reportToFile || !options.backupArchive.empty())) {
+        options.error = "--diff writes nothing: it takes no --report or --backup";
+        return options;
+    }
     FinishExpandOptions(options);
     if (options.runs || options.undo) {
         if (optind < argc) options.error = "--runs and --undo take no PATTERN or PATH (see --help)";

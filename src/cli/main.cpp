@@ -11,11 +11,13 @@
  * path and the reason on standard error, and a replacing run ends with a summary there.
  */
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "backup/FileChooser.h"
 #include "base/Random.h"
+#include "cli/DiffOutput.h"
 #include "cli/Options.h"
 #include "cli/SignalHandlers.h"
 #include "cli/Terminal.h"
@@ -119,20 +121,24 @@ int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, 
     FileChooser chooser;
     SearchRun run(job, {terminal, terminal, terminal, report, targets, chooser});
     UndoJournal journal(undoDirectory, {job.pattern, job.replacement, RunFlagString(job)});
-    if (!job.searchOnly && !options.noUndo) run.SetUndoJournal(&journal);
+    UnifiedDiff diff(std::filesystem::current_path(), DiffPrinter(stdout, UseColor(options.color, stdout)));
+    if (options.diff) run.SetDiff(&diff);
+    else if (!job.searchOnly && !options.noUndo) run.SetUndoJournal(&journal);
     run.SetArchiverPath(archiverPath);
     run.SetNoteSink(PrintNote);
     terminal.Attach(&run);
-    terminal.Follow(report);
-    terminal.SetProcessAll(options.all);
+    // Standard output carries the diff in a preview, the report otherwise.
+    if (!options.diff) terminal.Follow(report);
+    terminal.SetProcessAll(options.all || options.diff);
     terminal.ForgetNotices();
     run.OnGoButton();
     if (terminal.ShowedNotice()) return kExitError;
     if (report.Count() == 0) return kExitNothing;
     const RunState& state = run.State();
-    if (!job.searchOnly) PrintSummary(state);
+    if (!job.searchOnly && !options.diff) PrintSummary(state);
     if (state.unchangedTargets > 0) return kExitTargetFailed;
     if (state.unreadTargets > 0) return kExitError;
+    if (options.diff) return diff.Changed() ? kExitFound : kExitNothing;
     return state.totalFound > 0 ? kExitFound : kExitNothing;
 }
 

@@ -30,6 +30,14 @@ std::string ReadFailure(ReadBuffer::Fill fill, const ReadBuffer& buffer)
     return {};
 }
 
+// Whether the first 8 KiB of the file hold a NUL byte: a binary file, which a diff only names.
+bool HasNulInHead(int descriptor)
+{
+    char head[8192];
+    const ssize_t got = pread(descriptor, head, sizeof head, 0);
+    return got > 0 && std::memchr(head, '\0', static_cast<std::size_t>(got)) != nullptr;
+}
+
 }  // namespace
 
 int SearchRun::ScanContent(const std::string& path)
@@ -47,7 +55,8 @@ int SearchRun::ScanContent(const std::string& path)
         return 0;
     }
     ReplacementFile rewrite;
-    if (!searchOnly) rewrite.Create(path, opened);
+    if (diff_ != nullptr) diff_->BeginFile(path, HasNulInHead(fd));
+    else if (!searchOnly) rewrite.Create(path, opened);
     int count = 0;
     int replaced = 0;
     std::string readFailure;
@@ -68,7 +77,9 @@ int SearchRun::ScanContent(const std::string& path)
         const bool atEnd = fill == ReadBuffer::Fill::Last;
         const std::string_view rest = buffer.FinishChunk(atEnd);
         if (atEnd && state_.fileState == kFileReading) state_.fileState = kFileEnd;
-        if (!searchOnly && state_.fileState != kFileAbandoned) {
+        if (diff_ != nullptr) {
+            diff_->Same(rest);
+        } else if (!searchOnly && state_.fileState != kFileAbandoned) {
             rewrite.Write(state_.output);
             rewrite.Write(rest);
         }
@@ -76,6 +87,7 @@ int SearchRun::ScanContent(const std::string& path)
     }
     close(fd);
     if (!readFailure.empty()) ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, readFailure});
+    else if (diff_ != nullptr) diff_->EndFile(state_.fileState == kFileEnd);
     else if (!searchOnly) FinishRewrite(rewrite, path, opened, replaced);
     return count;
 }
@@ -126,6 +138,10 @@ int SearchRun::SearchChunk(const std::string& path, int descriptor, ReadBuffer::
         if (!job_.searchOnly && state_.running && state_.fileState != kFileAbandoned) {
             state_.output.append(chunk.substr(buffer.position, start - buffer.position));
             ApplyAnswer(matched, replacement, replaced);
+            if (diff_ != nullptr) {
+                diff_->Same(chunk.substr(buffer.position, start - buffer.position));
+                diff_->Replace(matched, replacement);
+            }
         }
         if (!state_.processAll) state_.answer = kAnswerNone;
         buffer.position = buffer.searchFrom = start + length;

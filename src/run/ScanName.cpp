@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "base/FileHandle.h"
 #include "base/Paths.h"
 #include "run/RunTexts.h"
@@ -77,6 +79,7 @@ bool SearchRun::RenameTarget(const std::string& directory, const std::string& ol
         ReportFailure(runtext::kRenameError, {RunNote::Kind::Unchanged, oldPath, kNoNameLeft});
         return false;
     }
+    if (diff_ != nullptr) return PreviewRename(oldPath, newPath);
     // The probe and the rename look at the entry itself: a link is renamed, never followed,
     // and no mode is changed, since a rename needs the directory's permission only.
     FileHandle probe;
@@ -103,4 +106,15 @@ void SearchRun::MoveLaterTargets(const std::string& oldPath, const std::string& 
         const std::string& line = lines.Line(j);
         if (line.compare(0, oldPrefix.size(), oldPrefix) == 0) lines.SetLine(j, newPath + line.substr(oldPath.size()));
     }
+}
+
+bool SearchRun::PreviewRename(const std::string& oldPath, const std::string& newPath)
+{
+    struct stat taken {};
+    if (lstat(newPath.c_str(), &taken) == 0) {
+        ReportFailure(runtext::kRenameError, {RunNote::Kind::Unchanged, oldPath, std::strerror(EEXIST)});
+        return false;
+    }
+    diff_->Rename(oldPath, newPath, GetPathKind(oldPath.c_str()) == kPathDirectory);
+    return true;
 }

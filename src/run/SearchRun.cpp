@@ -68,9 +68,11 @@ void SearchRun::StartRun()
     if (job_.pattern.empty()) return desktop.Notice(runtext::kNoPhrase);
     if (seams_.targets.lines.Count() == 0) return desktop.Notice(runtext::kNoFile);
     if (!PatternUsable(job_)) return desktop.Notice(runtext::kRegexpError);
-    if (!job_.searchOnly && !desktop.AskYesNo(runtext::kChangeWarning)) return;
-    if (!job_.searchOnly && !OfferBackup()) return;
-    if (!desktop.AskYesNo(runtext::kStartQuestion)) return;
+    // A preview changes nothing, so it needs no warning, backup or go-ahead.
+    const bool changes = !job_.searchOnly && diff_ == nullptr;
+    if (changes && !desktop.AskYesNo(runtext::kChangeWarning)) return;
+    if (changes && !OfferBackup()) return;
+    if (diff_ == nullptr && !desktop.AskYesNo(runtext::kStartQuestion)) return;
     seams_.targets.NormalizeTargets();
     RunJob();
 }
@@ -97,7 +99,7 @@ bool SearchRun::RunJob()
 {
     state_.running = true;
     state_.answer = kAnswerNone;
-    state_.processAll = 0;
+    state_.processAll = diff_ != nullptr ? 1 : 0;
     state_.fileState = kFileReading;
     state_.totalFound = 0;
     state_.unreadTargets = state_.unchangedTargets = 0;
@@ -119,6 +121,7 @@ bool SearchRun::RunJob()
     }
     if (job_.reportToFile) OpenReportFile(state_.reportFile, job_.reportFilePath);
     for (std::size_t i = 0; state_.running && i < count; ++i) RunTarget(i);
+    if (diff_ != nullptr) diff_->Finish();
     state_.readBuffer.Free();
     state_.regex.Clear();
     seams_.progress.SetPosition(static_cast<int>(count));
@@ -155,24 +158,32 @@ void SearchRun::RunTarget(std::size_t i)
     const int kind = GetPathKind(path.c_str());
     state_.output.clear();
     const int replacedBefore = state_.replacedTotal;
-    if (job_.inContent && kind == kPathFile) {
-        const int n = ScanContent(path);
-        if (n > 0) {
-            Report(path);
-            Report(runtext::kFoundInContent + std::to_string(n));
-            if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInContent, n);
-        }
-    }
-    if ((job_.inFileNames && kind == kPathFile) || (job_.inDirNames && kind == kPathDirectory)) {
-        const int n = ScanName(path, i);
-        if (n > 0) {
-            Report(path);
-            Report(runtext::kFoundInName + std::to_string(n));
-            if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInName, n);
-        }
-    }
+    // A preview learns a file's new name before its content, so the file's diff shows both.
+    if (diff_ != nullptr) NameOfTarget(path, kind, i);
+    ContentOfTarget(path, kind);
+    if (diff_ == nullptr) NameOfTarget(path, kind, i);
     if (state_.replacedTotal > replacedBefore) ++state_.changedTargets;
     seams_.progress.StepIt();
+}
+
+void SearchRun::ContentOfTarget(const std::string& path, int kind)
+{
+    if (!job_.inContent || kind != kPathFile) return;
+    const int n = ScanContent(path);
+    if (n == 0) return;
+    Report(path);
+    Report(runtext::kFoundInContent + std::to_string(n));
+    if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInContent, n);
+}
+
+void SearchRun::NameOfTarget(const std::string& path, int kind, std::size_t i)
+{
+    if (!(job_.inFileNames && kind == kPathFile) && !(job_.inDirNames && kind == kPathDirectory)) return;
+    const int n = ScanName(path, i);
+    if (n == 0) return;
+    Report(path);
+    Report(runtext::kFoundInName + std::to_string(n));
+    if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInName, n);
 }
 
 void SearchRun::NoteFound(std::string_view text)

@@ -31,6 +31,7 @@
 #include "run/ReplacementFile.h"
 #include "run/RunState.h"
 #include "run/StartView.h"
+#include "run/UnifiedDiff.h"
 #include "targets/TargetList.h"
 
 class SearchRun {
@@ -91,6 +92,9 @@ public:
     // Where every RunNote goes as well as to the report list (qmend prints them).
     void SetNoteSink(std::function<void(const RunNote&)> sink) { noteSink_ = std::move(sink); }
 
+    // Turns a replacing run into a preview: every occurrence is taken, nothing is written,
+    // no question is asked, and the changes go to diff as a unified diff (none: a real run).
+    void SetDiff(UnifiedDiff* diff) { diff_ = diff; }
     // Where the changes of a replacing run are noted so it can be undone (none: not noted).
     void SetUndoJournal(UndoJournal* journal) { journal_ = journal; }
 
@@ -104,6 +108,9 @@ private:
     void FailInitialization();
     // Handles target i of the list.
     void RunTarget(std::size_t i);
+    // Scans the content, and the name, of the target path (of kind) at index i; reports.
+    void ContentOfTarget(const std::string& path, int kind);
+    void NameOfTarget(const std::string& path, int kind, std::size_t i);
     // Searches the current chunk, read from descriptor with the outcome `fill`, which a grown
     // window updates; the occurrences found. `replaced` counts the confirmed ones.
     int SearchChunk(const std::string& path, int descriptor, ReadBuffer::Fill& fill, int& replaced);
@@ -114,6 +121,9 @@ private:
     // error" and the reason when refused; the same name is no rename and no error).
     bool RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
                       std::size_t index);
+    // A preview's rename: refused as the run would refuse it when newPath is taken, else
+    // handed to the diff; whether it would be renamed.
+    bool PreviewRename(const std::string& oldPath, const std::string& newPath);
     // Rewrites the later target-list lines below a renamed directory.
     void MoveLaterTargets(const std::string& oldPath, const std::string& newPath, std::size_t index);
     // What the occurrence `matched` the last search found becomes: its replacement built from
@@ -149,4 +159,6 @@ private:
     std::set<std::pair<dev_t, ino_t>> contentDone_;
     // The undo journal of this run, or none.
     UndoJournal* journal_ = nullptr;
+    // The preview's diff, or none.
+    UnifiedDiff* diff_ = nullptr;
 };
