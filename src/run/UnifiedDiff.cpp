@@ -15,6 +15,25 @@ namespace {
 // The lines of context around a change.
 constexpr std::size_t kContext = 3;
 
+// "a/" or "b/" and path, in double quotes with C escapes when it holds a control byte, a
+// quote or a backslash, as git writes such names (patch reads them too).
+std::string Quoted(const char* side, const std::string& path)
+{
+    const std::string text = side + path;
+    const auto plain = [](unsigned char c) { return c >= 0x20 && c != 0x7f && c != '"' && c != '\\'; };
+    if (std::all_of(text.begin(), text.end(), plain)) return text;
+    std::string quoted = "\"";
+    for (const unsigned char c : text) {
+        static constexpr std::string_view kNamed = "\a\b\t\n\v\f\r\"\\";
+        static constexpr std::string_view kLetters = "abtnvfr\"\\";
+        const std::size_t named = kNamed.find(static_cast<char>(c));
+        if (plain(c)) quoted += static_cast<char>(c);
+        else if (named != std::string_view::npos) quoted.append(1, '\\').append(1, kLetters[named]);
+        else quoted.append(1, '\\').append(1, char('0' + (c >> 6))).append(1, char('0' + ((c >> 3) & 7))).append(1, char('0' + (c & 7)));
+    }
+    return quoted + "\"";
+}
+
 }  // namespace
 
 UnifiedDiff::UnifiedDiff(std::string base, Printer printer) : base_(std::move(base)), print_(std::move(printer)) {}
@@ -83,7 +102,8 @@ void UnifiedDiff::EndFile(bool complete)
     if (!complete || !differs_) return;
     changed_ = true;
     if (binary_) {
-        print_(Line::Note, "Binary files a/" + Shown(path_) + " and b/" + Shown(Renamed(path_)) + " differ");
+        print_(Line::Note, "Binary files " + Quoted("a/", Shown(path_)) + " and " + Quoted("b/", Shown(Renamed(path_))) +
+                               " differ");
         return;
     }
     if (!old_.empty() || !new_.empty()) {
@@ -128,9 +148,9 @@ void UnifiedDiff::PrintRename(const std::string& path)
     const std::string from = Shown(path);
     const std::string to = Shown(Renamed(path));
     if (from == to) return;
-    print_(Line::Header, "diff --git a/" + from + " b/" + to);
-    print_(Line::Header, "rename from " + from);
-    print_(Line::Header, "rename to " + to);
+    print_(Line::Header, "diff --git " + Quoted("a/", from) + " " + Quoted("b/", to));
+    print_(Line::Header, "rename from " + Quoted("", from));
+    print_(Line::Header, "rename to " + Quoted("", to));
 }
 
 void UnifiedDiff::Header()
@@ -142,13 +162,13 @@ void UnifiedDiff::Header()
     shown_.insert(path_);
     const std::string from = Shown(path_);
     const std::string to = Shown(Renamed(path_));
-    print_(Line::Header, "diff --git a/" + from + " b/" + to);
+    print_(Line::Header, "diff --git " + Quoted("a/", from) + " " + Quoted("b/", to));
     if (from != to) {
-        print_(Line::Header, "rename from " + from);
-        print_(Line::Header, "rename to " + to);
+        print_(Line::Header, "rename from " + Quoted("", from));
+        print_(Line::Header, "rename to " + Quoted("", to));
     }
-    print_(Line::Header, "--- a/" + from);
-    print_(Line::Header, "+++ b/" + to);
+    print_(Line::Header, "--- " + Quoted("a/", from));
+    print_(Line::Header, "+++ " + Quoted("b/", to));
 }
 
 void UnifiedDiff::Context(std::string line)
