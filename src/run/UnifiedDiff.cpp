@@ -67,6 +67,8 @@ void UnifiedDiff::BeginFile(const std::string& path, bool binary)
     before_.clear();
     after_.clear();
     hunk_.clear();
+    removed_.clear();
+    added_.clear();
 }
 
 void UnifiedDiff::Same(std::string_view bytes)
@@ -193,30 +195,39 @@ void UnifiedDiff::Change(std::string_view old, std::string_view replacement)
         after_ = std::move(before_);
         before_.clear();
     }
+    if (!after_.empty()) FlushChange();
     for (const std::string& line : after_) {
-        AddLines(Line::Context, line, hunkOldCount_);
+        AddLines(Line::Context, line, hunk_, hunkOldCount_);
         ++hunkNewCount_;
     }
     after_.clear();
     std::uint64_t removed = 0;
     std::uint64_t added = 0;
-    AddLines(Line::Removed, old, removed);
-    AddLines(Line::Added, replacement, added);
+    AddLines(Line::Removed, old, removed_, removed);
+    AddLines(Line::Added, replacement, added_, added);
     hunkOldCount_ += removed;
     hunkNewCount_ += added;
     oldLines_ += removed;
     newLines_ += added;
 }
 
-void UnifiedDiff::AddLines(Line kind, std::string_view text, std::uint64_t& count)
+void UnifiedDiff::FlushChange()
+{
+    hunk_.insert(hunk_.end(), removed_.begin(), removed_.end());
+    hunk_.insert(hunk_.end(), added_.begin(), added_.end());
+    removed_.clear();
+    added_.clear();
+}
+
+void UnifiedDiff::AddLines(Line kind, std::string_view text, std::vector<HunkLine>& lines, std::uint64_t& count)
 {
     const char mark = kind == Line::Removed ? '-' : kind == Line::Added ? '+' : ' ';
     while (!text.empty()) {
         const std::size_t feed = text.find('\n');
-        hunk_.emplace_back(kind, mark + std::string(text.substr(0, feed)));
+        lines.emplace_back(kind, mark + std::string(text.substr(0, feed)));
         ++count;
         if (feed == std::string_view::npos) {
-            hunk_.emplace_back(Line::Note, "\\ No newline at end of file");
+            lines.emplace_back(Line::Note, "\\ No newline at end of file");
             return;
         }
         text.remove_prefix(feed + 1);
@@ -225,8 +236,9 @@ void UnifiedDiff::AddLines(Line kind, std::string_view text, std::uint64_t& coun
 
 void UnifiedDiff::CloseHunk(std::size_t trailing)
 {
+    FlushChange();
     for (std::size_t i = 0; i < trailing; ++i) {
-        AddLines(Line::Context, after_[i], hunkOldCount_);
+        AddLines(Line::Context, after_[i], hunk_, hunkOldCount_);
         ++hunkNewCount_;
     }
     // An empty side is numbered by the line before it, as diff does.

@@ -68,8 +68,10 @@ private:
     void Context(std::string line);
     // Old lines replaced by new ones.
     void Change(std::string_view old, std::string_view replacement);
-    // Adds the lines of text to the hunk as kind, counting them in `count`.
-    void AddLines(Line kind, std::string_view text, std::uint64_t& count);
+    // Adds the lines of text as kind to `lines`, counting them in `count`.
+    static void AddLines(Line kind, std::string_view text, std::vector<HunkLine>& lines, std::uint64_t& count);
+    // Moves the removed and then the added lines of the last changes into the hunk.
+    void FlushChange();
     // Prints the current hunk, with `trailing` lines of its held context.
     void CloseHunk(std::size_t trailing);
 
@@ -106,6 +108,9 @@ private:
     std::uint64_t hunkOld_ = 0;
     std::uint64_t hunkNew_ = 0;
     std::vector<HunkLine> hunk_;
+    // Lines of adjacent changes not yet in the hunk, so all removed ones come first.
+    std::vector<HunkLine> removed_;
+    std::vector<HunkLine> added_;
     std::uint64_t hunkOldCount_ = 0;
     std::uint64_t hunkNewCount_ = 0;
     std::vector<std::string> after_;

@@ -51,7 +51,7 @@ TEST(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
     WriteFile(tree + "/lines.txt", lines);
     WriteFile(tree + "/crlf.txt", "one foo\r\ntwo\r\nfoo foo\r\n");
     WriteFile(tree + "/nofinal.txt", "x\nlast foo");
-    WriteFile(tree + "/multi.txt", "a\nfoo\nb\n");
+    WriteFile(tree + "/multi.txt", "a\nfoo\nfoo\nb\n");
     WriteFile(tree + "/foo.d/foo.txt", "foo\n");
     WriteFile(tree + "/foo.d/sub/untouched.txt", "z\n");
     WriteFile(tree + "/foo.bin", std::string("bin\0foo\n", 8));
@@ -66,6 +66,7 @@ TEST(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
     EXPECT_NE(diff.find("Binary files a/foo.bin and \"b/bar\\nbaz.bin\" differ\n"), std::string::npos);
     EXPECT_NE(diff.find("\n@@ -1,13 +1,15 @@\n line\n line\n-foo\n+bar\n+baz\n line\n"), std::string::npos);
     EXPECT_NE(diff.find("\n@@ -15,14 +17,16 @@\n"), std::string::npos);
+    EXPECT_NE(diff.find("\n@@ -1,4 +1,6 @@\n a\n-foo\n-foo\n+bar\n+baz\n+bar\n+baz\n b\n"), std::string::npos);
     EXPECT_NE(diff.find("-last foo\n\\ No newline at end of file\n+last bar\n+baz\n\\ No newline at end of file\n"),
               std::string::npos);
     EXPECT_NE(diff.find("rename from foo.d/sub/untouched.txt\nrename to \"bar\\nbaz.d/sub/untouched.txt\"\n"),
