@@ -38,7 +38,7 @@ void ContextAround(const std::string& text, std::size_t start, std::size_t lengt
 }  // namespace
 
 Terminal::Terminal(std::FILE* in, std::FILE* out, std::FILE* err, AnswerPolicy policy)
-    : in_(in), out_(out), err_(err), policy_(std::move(policy)), highlight_(isatty(fileno(err)) == 1), inIsTerminal_(isatty(fileno(in)) == 1)
+    : in_(in), out_(out), err_(err), policy_(std::move(policy)), highlight_(isatty(fileno(err)) == 1), inIsTerminal_(isatty(fileno(in)) == 1), progress_(err)
 {
 }
 
@@ -46,6 +46,7 @@ void Terminal::Follow(LineList& report)
 {
     report.Subscribe([this, &report](const LineListChange& change) {
         if (change.kind != LineListChange::Kind::Inserted || change.phase != LineListChange::Phase::After) return;
+        progress_.Clear();
         for (std::size_t i = change.first; i < change.first + change.count && i < report.Count(); ++i)
             std::fprintf(out_, "%s\n", EscapeForTerminal(report.Line(i)).c_str());
         std::fflush(out_);
@@ -55,6 +56,7 @@ void Terminal::Follow(LineList& report)
 void Terminal::Notice(const std::string& text, const std::string&)
 {
     showedNotice_ = true;
+    progress_.Clear();
     std::fprintf(err_, "qmend: %s\n", MessageForTerminal(text).c_str());
 }
 
@@ -67,6 +69,7 @@ DesktopAnswer Terminal::AskYesNoCancel(const std::string& text, const std::strin
 
 bool Terminal::Ask(const std::string& text)
 {
+    progress_.Clear();
     std::fprintf(err_, "%s [y/N] ", MessageForTerminal(text).c_str());
     bool yes = false;
     if (const std::optional<bool> decided = PolicyAnswer(text)) {
@@ -102,6 +105,7 @@ void Terminal::ShowOccurrence(const OccurrenceBox& box, const OccurrenceDetails&
         if (run_) run_->OnProcessAll(true);
         return;
     }
+    progress_.Clear();
     std::string before;
     std::string after;
     ContextAround(box.text, box.selectionStart, box.selectionLength, before, after);

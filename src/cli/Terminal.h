@@ -15,6 +15,7 @@
 #include "base/Desktop.h"
 #include "base/LineList.h"
 #include "base/Progress.h"
+#include "cli/ProgressLine.h"
 #include "run/RunTexts.h"
 #include "run/StartView.h"
 
@@ -62,16 +63,20 @@ public:
 
     void ShowTotalFound(std::int32_t) override {}
     void ShowProcessAll(bool) override {}
-    void ShowCurrentTarget(const std::string&) override {}
+    void ShowCurrentTarget(const std::string& path) override { progress_.SetCurrent(path); }
     void ShowOccurrence(const OccurrenceBox& box, const OccurrenceDetails& details) override;
     void ShowBoxText(const std::string&) override {}
     std::string GoLabel() const override { return goLabel_; }
     void SetGoLabel(const std::string& label) override { goLabel_ = label; }
 
-    void SetRange(int, int) override {}
+    void SetRange(int, int last) override { progress_.Start(last); }
     void SetStep(int) override {}
-    void SetPosition(int) override {}
-    void StepIt() override {}
+    void SetPosition(int) override { progress_.Clear(); }
+    void StepIt() override { progress_.StepDone(); }
+    // Removes the progress line, if shown, before other output on err.
+    void ClearProgress() { progress_.Clear(); }
+    // Whether the shown occurrence is highlighted in colour (by default: err is a terminal).
+    void SetHighlight(bool on) { highlight_ = on; }
 
 private:
     // Reads one line of input; false at its end.
@@ -109,4 +114,6 @@ private:
     bool showedNotice_ = false;
     // The go button's label.
     std::string goLabel_ = runtext::kGoIdle;
+    // The run's progress on err_ while it takes long.
+    ProgressLine progress_;
 };

@@ -125,11 +125,15 @@ int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, 
     if (options.diff) run.SetDiff(&diff);
     else if (!job.searchOnly && !options.noUndo) run.SetUndoJournal(&journal);
     run.SetArchiverPath(archiverPath);
-    run.SetNoteSink(PrintNote);
+    run.SetNoteSink([&terminal](const RunNote& note) {
+        terminal.ClearProgress();
+        PrintNote(note);
+    });
     terminal.Attach(&run);
     // Standard output carries the diff in a preview, the report otherwise.
     if (!options.diff) terminal.Follow(report);
     terminal.SetProcessAll(options.all || options.diff);
+    terminal.SetHighlight(UseColor(options.color, stderr));
     terminal.ForgetNotices();
     run.OnGoButton();
     if (terminal.ShowedNotice()) return kExitError;

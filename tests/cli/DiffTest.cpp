@@ -85,6 +85,9 @@ TEST(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
     EXPECT_EQ(Tree(dir / "applied"), expected);
     EXPECT_NE(ran, before);
 
+    ASSERT_EQ(Shell(tree, QMEND_PATH " --diff --color=always -r bar foo multi.txt > ../colored 2> /dev/null"), 0);
+    EXPECT_NE(ReadFile(dir / "colored").find("\x1b[31m-foo\x1b[m\n\x1b[31m-foo\x1b[m\n\x1b[32m+bar\x1b[m\n"),
+              std::string::npos);
     EXPECT_EQ(Shell(tree, QMEND_PATH " --diff -r x nowhere lines.txt > ../none 2> /dev/null"), 1);
     EXPECT_EQ(ReadFile(dir / "none"), "");
 }
