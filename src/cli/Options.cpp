@@ -8,6 +8,9 @@
 
 #include <getopt.h>
 
+#include "cli/Preflight.h"
+#include "regex/CRegexp.h"
+
 namespace {
 
 // Long options without a short form.
@@ -163,13 +166,18 @@ bool ApplyOption(int option, const char* argument, CliOptions& options)
     }
 }
 
-// The expansion's settings that depend on more than one option.
+// The expansion's settings that depend on more than one option. A name pattern the engine
+// refuses is an error here (the expansion itself would let every name pass).
 void FinishExpandOptions(CliOptions& options)
 {
     ExpandOptions& expand = options.expand;
     if (options.exactName && !expand.pattern.empty()) expand.pattern = RewriteExactMatch(expand.pattern, true);
     if (options.zeroSizeDirs) SetZeroSizeDirs(expand.criteria);
     if (options.emptyDirs) SetEmptyDirs(expand.criteria);
+    if (expand.pattern.empty()) return;
+    const std::string problem =
+        PatternProblem(expand.pattern, CRegexp::EngineFlags(expand.ignoreCase ? "i" : ""), nullptr);
+    if (!problem.empty()) options.error = "invalid --name pattern: " + problem;
 }
 
 }  // namespace
