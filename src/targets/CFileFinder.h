@@ -151,6 +151,8 @@ public:
                             int width, int height) const;
 
 private:
+    // Walk for a path whose GetPathKind is known.
+    WalkTally WalkKind(const std::string& path, std::int32_t level, int kind);
     // Appends a taken path to the results and reports it.
     void TakeResult(const std::string& path);
     // Reports path and lets pending messages run.
