@@ -265,6 +265,10 @@ std::string UsageText()
            "The report goes to standard output; occurrences, questions and notices to\n"
            "standard error.\n"
            "\n"
+           "Paths are taken byte for byte and made absolute against the starting directory;\n"
+           "the report file and the archive may not be a target nor lie inside one.\n"
+           "\n"
            "Exit status: 0 something was found, 1 nothing was found or a question was\n"
-           "answered No, 2 bad usage or an error message, 3 a target could not be changed.\n";
+           "answered No, 2 bad usage, an error message or a PATH that could not be listed,\n"
+           "3 a target could not be changed.\n";
 }
