@@ -55,6 +55,7 @@ bool IsDotName(std::string_view name)
     return name == "." || name == "..";
 }
 
+// Whether a component of path is "." or "..".
 bool HasDotComponent(std::string_view path)
 {
     for (std::size_t start = 0; start <= path.size();) {

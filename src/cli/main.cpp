@@ -16,11 +16,11 @@
 
 #include "backup/FileChooser.h"
 #include "base/Random.h"
-#include "regex/CRegexp.h"
 #include "cli/Options.h"
 #include "cli/Preflight.h"
 #include "cli/Terminal.h"
 #include "cli/TerminalText.h"
+#include "regex/CRegexp.h"
 #include "run/SearchRun.h"
 #include "settings/ConfigPage.h"
 #include "settings/Startup.h"
