@@ -130,7 +130,11 @@ WalkTally CFileFinder::Expand(const CWexList<CDynString>& input, CWexList<CDynSt
 
 WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level)
 {
-    int kind = GetPathKind(path.c_str());
+    return WalkKind(path, level, GetPathKind(path.c_str()));
+}
+
+WalkTally CFileFinder::WalkKind(const std::string& path, std::int32_t level, int kind)
+{
     if (kind == kPathNothing)
         return {};
     if (kind == kPathFile || level == maxDepth || IsSymbolicLink(path))
@@ -143,8 +147,11 @@ WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level)
         const dirent* entry = readdir(listing);
         if (entry == nullptr)
             break;
-        if (!IsDotEntry(entry->d_name))
-            content += Walk(JoinPath(path, entry->d_name), level + 1);
+        if (IsDotEntry(entry->d_name))
+            continue;
+        // A listing that says "regular file" has answered GetPathKind already: it is no link.
+        const std::string child = JoinPath(path, entry->d_name);
+        content += WalkKind(child, level + 1, entry->d_type == DT_REG ? kPathFile : GetPathKind(child.c_str()));
     }
     closedir(listing);
     return Consider(path, kind, content);

@@ -137,9 +137,10 @@ public:
     // Whether the item (attributes in itemData) meets the advanced criteria.
     bool MatchesCriteria(int kind, const WalkTally& content) const;
 
-    // Adds the dropped names to list (emptied first when clearFirst): "." and ".." and
-    // unknown paths are skipped (into `skipped` when given), the rest made absolute (their
-    // directory part kept) and appended unless already there. Nothing is taken from a drop
+    // Adds the dropped names to list (emptied first when clearFirst): unknown paths are
+    // skipped (into `skipped` when given), the rest made absolute by MakeAbsolute (bytes and
+    // directory part kept, "." and ".." resolved by the file system) and appended unless
+    // already there. Nothing is taken from a drop
     // outside x0..x1, y0..y1. Returns the number of dropped names, 0 when nothing was taken.
     static int AddDroppedFiles(const FileDrop* drop, bool clearFirst, CWexList<CDynString>& list,
                                int x0, int y0, int x1, int y1,
@@ -150,6 +151,8 @@ public:
                             int width, int height) const;
 
 private:
+    // Walk for a path whose GetPathKind is known.
+    WalkTally WalkKind(const std::string& path, std::int32_t level, int kind);
     // Appends a taken path to the results and reports it.
     void TakeResult(const std::string& path);
     // Reports path and lets pending messages run.
