@@ -110,20 +110,29 @@ TEST_F(UndoTest, ContentAndNamesAreTakenBackByteForByteAndOnlyOnce)
 
 TEST_F(UndoTest, ATargetChangedAfterTheRunIsLeftAloneAndTheRestUndone)
 {
+    fs::create_directories(tree + "/sub");
+    fs::create_directories(dir / "elsewhere");
     WriteFile(tree + "/a.txt", "foo a\n");
     WriteFile(tree + "/b.txt", "foo b\n");
     WriteFile(tree + "/c.txt", "foo c\n");
-    ASSERT_EQ(Qmend("-a -y -r bar foo a.txt b.txt c.txt").status, 0);
+    WriteFile(tree + "/sub/d.txt", "foo d\n");
+    ASSERT_EQ(Qmend("-a -y -r bar foo a.txt b.txt c.txt sub").status, 0);
     WriteFile(tree + "/a.txt", "edited\n");
     fs::remove(tree + "/c.txt");
+    // A folder swapped for a link after the run: the undo never follows it elsewhere.
+    fs::rename(tree + "/sub", dir / "elsewhere/sub");
+    fs::create_directory_symlink(dir / "elsewhere/sub", tree + "/sub");
 
     const Outcome undone = Qmend("--undo -y");
     EXPECT_EQ(undone.status, 3);
     EXPECT_NE(undone.err.find(tree + "/a.txt: left alone: it was changed after the run\n"), std::string::npos);
     EXPECT_NE(undone.err.find(tree + "/c.txt: left alone: it is gone\n"), std::string::npos);
+    EXPECT_NE(undone.err.find(tree + "/sub/d.txt: left alone: its folder now leads elsewhere through a symbolic link\n"),
+              std::string::npos);
     EXPECT_NE(undone.err.find("undid 1 changes"), std::string::npos);
     EXPECT_EQ(ReadFile(tree + "/a.txt"), "edited\n");
     EXPECT_EQ(ReadFile(tree + "/b.txt"), "foo b\n");
+    EXPECT_EQ(ReadFile(tree + "/sub/d.txt"), "bar d\n");
 }
 
 TEST_F(UndoTest, ARunKilledMidwayIsUndoneExactlyAsFarAsItGot)

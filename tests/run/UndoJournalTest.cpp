@@ -1,0 +1,62 @@
+/*
+ * UndoJournal: a journal read back holds every change with its exact paths, a journal cut
+ * short is refused, and only the newest records are kept, in a folder only the owner reads.
+ */
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <sys/stat.h>
+
+#include "fakes/TempDir.h"
+#include "run/UndoJournal.h"
+
+TEST(UndoJournalTest, ReadsBackEveryChangeAndRefusesAJournalCutShort)
+{
+    TempDir dir;
+    const std::string odd = dir / "a\tb%41\nc\r.txt";
+    WriteFile(odd, "old");
+    WriteFile(dir / "new", "new!");
+    UndoJournal journal(dir / "undo", {"p\tq", "%r\n", "ni"});
+    ASSERT_EQ(journal.NoteContent(odd, dir / "new"), "");
+    ASSERT_EQ(journal.NoteRename(odd, dir / "x%y", false), "");
+
+    std::string why;
+    const auto record = ReadUndoRecord(dir / "undo", journal.Id(), why);
+    ASSERT_TRUE(record) << why;
+    EXPECT_EQ(record->pattern, "p\tq");
+    EXPECT_EQ(record->replacement, "%r\n");
+    ASSERT_EQ(record->changes.size(), 2u);
+    EXPECT_EQ(record->changes[0].from, odd);
+    EXPECT_EQ(record->changes[0].size, 4);
+    EXPECT_EQ(ReadFile(dir / "undo/" + journal.Id() + "/" + record->changes[0].kept), "old");
+    EXPECT_EQ(record->changes[1].to, dir / "x%y");
+    EXPECT_EQ(record->undone, 0);
+
+    const std::string path = dir / "undo/" + journal.Id() + "/journal";
+    const std::string text = ReadFile(path);
+    WriteFile(path, text.substr(0, text.size() - 1));
+    EXPECT_FALSE(ReadUndoRecord(dir / "undo", journal.Id(), why));
+    EXPECT_EQ(why, "the journal is cut short");
+    WriteFile(path, text + "content\t/x\t../escape\t1\t2\t3\thash\n");
+    EXPECT_FALSE(ReadUndoRecord(dir / "undo", journal.Id(), why));
+}
+
+TEST(UndoJournalTest, KeepsTheNewestRecordsInAPrivateFolder)
+{
+    TempDir dir;
+    std::vector<std::string> made;
+    for (std::size_t i = 0; i < kKeptRuns + 2; ++i) {
+        UndoJournal journal(dir / "undo", {});
+        ASSERT_EQ(journal.NoteRename(dir / "a", dir / "b", false), "");
+        made.push_back(journal.Id());
+    }
+    EXPECT_EQ(UndoRecordIds(dir / "undo"), std::vector<std::string>(made.begin() + 2, made.end()));
+    struct stat status {};
+    ASSERT_EQ(stat((dir / "undo").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_TRUE(MarkUndone(dir / "undo", made.back()));
+    std::string why;
+    EXPECT_NE(ReadUndoRecord(dir / "undo", made.back(), why)->undone, 0);
+}
