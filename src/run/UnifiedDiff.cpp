@@ -213,21 +213,23 @@ void UnifiedDiff::Change(std::string_view old, std::string_view replacement)
 
 void UnifiedDiff::FlushChange()
 {
-    hunk_.insert(hunk_.end(), removed_.begin(), removed_.end());
-    hunk_.insert(hunk_.end(), added_.begin(), added_.end());
+    hunk_ += removed_;
+    hunk_ += added_;
     removed_.clear();
     added_.clear();
 }
 
-void UnifiedDiff::AddLines(Line kind, std::string_view text, std::vector<HunkLine>& lines, std::uint64_t& count)
+void UnifiedDiff::AddLines(Line kind, std::string_view text, std::string& lines, std::uint64_t& count)
 {
     const char mark = kind == Line::Removed ? '-' : kind == Line::Added ? '+' : ' ';
     while (!text.empty()) {
         const std::size_t feed = text.find('\n');
-        lines.emplace_back(kind, mark + std::string(text.substr(0, feed)));
+        lines += mark;
+        lines += text.substr(0, feed);
+        lines += '\n';
         ++count;
         if (feed == std::string_view::npos) {
-            lines.emplace_back(Line::Note, "\\ No newline at end of file");
+            lines += "\\ No newline at end of file\n";
             return;
         }
         text.remove_prefix(feed + 1);
@@ -246,7 +248,12 @@ void UnifiedDiff::CloseHunk(std::size_t trailing)
         return std::to_string(count == 0 ? start - 1 : start) + "," + std::to_string(count);
     };
     print_(Line::Hunk, "@@ -" + range(hunkOld_, hunkOldCount_) + " +" + range(hunkNew_, hunkNewCount_) + " @@");
-    for (const HunkLine& line : hunk_) print_(line.first, line.second);
+    for (std::string_view rest = hunk_; !rest.empty();) {
+        const std::string_view line = rest.substr(0, rest.find('\n'));
+        const char mark = line[0];
+        print_(mark == '-' ? Line::Removed : mark == '+' ? Line::Added : mark == ' ' ? Line::Context : Line::Note, line);
+        rest.remove_prefix(line.size() + 1);
+    }
     hunk_.clear();
     inHunk_ = false;
     const std::size_t keep = std::min(after_.size() - trailing, kContext);

@@ -4,7 +4,9 @@
  * occurrences with their replacements - and the renames it would make; nothing is written
  * to the disk. A file's lines are cut at line feeds (a CR stays part of its line), every
  * change is shown with 3 lines of context, and hunks closer than that are joined. Only the
- * current hunk and the last 3 lines are held, so memory does not grow with the file.
+ * current hunk and the last 3 lines are held, so memory does not grow with the file - only
+ * with one hunk, whose line counts its header needs before its lines (a file changed on
+ * every line is one hunk).
  *
  * Paths are shown relative to the starting directory, as the run would leave them: a
  * renamed directory carries every path below it, and at the end each file below it that
@@ -51,9 +53,6 @@ public:
     bool Changed() const { return changed_; }
 
 private:
-    // A line of the current hunk.
-    using HunkLine = std::pair<Line, std::string>;
-
     // A path as the run would leave it: every renamed component carried.
     std::string Renamed(const std::string& path) const;
     // path relative to the base.
@@ -69,7 +68,7 @@ private:
     // Old lines replaced by new ones.
     void Change(std::string_view old, std::string_view replacement);
     // Adds the lines of text as kind to `lines`, counting them in `count`.
-    static void AddLines(Line kind, std::string_view text, std::vector<HunkLine>& lines, std::uint64_t& count);
+    static void AddLines(Line kind, std::string_view text, std::string& lines, std::uint64_t& count);
     // Moves the removed and then the added lines of the last changes into the hunk.
     void FlushChange();
     // Prints the current hunk, with `trailing` lines of its held context.
@@ -107,10 +106,11 @@ private:
     bool inHunk_ = false;
     std::uint64_t hunkOld_ = 0;
     std::uint64_t hunkNew_ = 0;
-    std::vector<HunkLine> hunk_;
+    // (Its lines, each ended by a line feed; the first byte tells the kind: ' ', '-', '+', '\\'.)
+    std::string hunk_;
     // Lines of adjacent changes not yet in the hunk, so all removed ones come first.
-    std::vector<HunkLine> removed_;
-    std::vector<HunkLine> added_;
+    std::string removed_;
+    std::string added_;
     std::uint64_t hunkOldCount_ = 0;
     std::uint64_t hunkNewCount_ = 0;
     std::vector<std::string> after_;
