@@ -39,24 +39,6 @@ void SearchRun::OnCancel()
 
 void SearchRun::OnProcessAll(bool ticked) { state_.processAll = ticked ? 1 : 0; }
 
-namespace {
-
-// Whether the pattern compiles without flags with at least the whole-match group and, for
-// a replacing job, the replacement is a valid substitution.
-bool PatternUsable(const JobSettings& job)
-{
-    CRegexp probe;
-    if (!probe.Compile(job.pattern.c_str(), "") || probe.GetGroupCount() < 1) return false;
-    if (job.searchOnly) return true;
-    try {
-        return probe.SetSubstitution(job.replacement.c_str());
-    } catch (const regex::bad_regexpr&) {
-        return false;
-    }
-}
-
-}  // namespace
-
 void SearchRun::StartRun()
 {
     Desktop& desktop = seams_.desktop;
@@ -67,7 +49,7 @@ void SearchRun::StartRun()
     if (!job_.inContent && !job_.inFileNames && !job_.inDirNames) return desktop.Notice(runtext::kNothingChecked);
     if (job_.pattern.empty()) return desktop.Notice(runtext::kNoPhrase);
     if (seams_.targets.lines.Count() == 0) return desktop.Notice(runtext::kNoFile);
-    if (!PatternUsable(job_)) return desktop.Notice(runtext::kRegexpError);
+    if (UsableGroupCount(job_) < 1) return desktop.Notice(runtext::kRegexpError);
     if (!job_.searchOnly && !desktop.AskYesNo(runtext::kChangeWarning)) return;
     if (!job_.searchOnly && !OfferBackup()) return;
     if (!desktop.AskYesNo(runtext::kStartQuestion)) return;
