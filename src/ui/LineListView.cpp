@@ -1,7 +1,8 @@
 #include "ui/LineListView.h"
 
 #include <QMouseEvent>
-#include <QScrollBar>
+
+#include <algorithm>
 
 LineListModel::LineListModel(LineList& lines, QObject* parent) : QAbstractListModel(parent), lines_(lines)
 {
@@ -50,13 +51,19 @@ void LineListModel::OnChange(const LineListChange& change)
     if (!before) emit SelectionChanged();
 }
 
+QSize WideLineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QSize hint = QStyledItemDelegate::sizeHint(option, index);
+    return {std::max(hint.width(), minimumWidth_), hint.height()};
+}
+
 LineListView::LineListView(LineList& lines, int minimumExtent, QWidget* parent)
-    : QListView(parent), model_(lines), minimumExtent_(minimumExtent)
+    : QListView(parent), model_(lines)
 {
     setModel(&model_);
+    setItemDelegate(new WideLineDelegate(minimumExtent, this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setUniformItemSizes(true);
     connect(&model_, &LineListModel::SelectionChanged, this, &LineListView::PullSelection);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &LineListView::PushSelection);
     PullSelection();
@@ -67,14 +74,6 @@ void LineListView::mousePressEvent(QMouseEvent* event)
     // A right press leaves the selection as it is.
     if (event->button() == Qt::RightButton) return event->accept();
     QListView::mousePressEvent(event);
-}
-
-void LineListView::updateGeometries()
-{
-    QListView::updateGeometries();
-    QScrollBar* bar = horizontalScrollBar();
-    const int range = minimumExtent_ - viewport()->width();
-    if (range > bar->maximum()) bar->setRange(0, range);
 }
 
 void LineListView::PullSelection()

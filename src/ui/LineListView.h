@@ -8,6 +8,7 @@
 
 #include <QAbstractListModel>
 #include <QListView>
+#include <QStyledItemDelegate>
 
 #include "base/LineList.h"
 
@@ -36,6 +37,17 @@ private:
     int listenerId_ = 0;
 };
 
+// Draws lines as usual, each at least minimumWidth wide, so the list scrolls sideways that far.
+class WideLineDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    WideLineDelegate(int minimumWidth, QObject* parent) : QStyledItemDelegate(parent), minimumWidth_(minimumWidth) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    int minimumWidth_;
+};
+
 class LineListView : public QListView {
     Q_OBJECT
 public:
@@ -46,7 +58,6 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-    void updateGeometries() override;
 
 private:
     // Shows the LineList's selection in the view.
@@ -56,8 +67,6 @@ private:
 
     // The model over the lines.
     LineListModel model_;
-    // The narrowest sideways extent of the content.
-    int minimumExtent_ = 0;
     // Set while one side of the selection follows the other.
     bool syncing_ = false;
 };

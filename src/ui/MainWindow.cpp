@@ -80,7 +80,8 @@ MainWindow::MainWindow(std::string programDir, QWidget* parent)
     new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this, this, [this] { StepPage(-1); });
 }
 
-MainWindow::~MainWindow() = default;
+// The pages show the lists this window owns as members, so they go before the members do.
+MainWindow::~MainWindow() { delete pages; }
 
 void MainWindow::Start()
 {

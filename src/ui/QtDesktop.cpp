@@ -48,6 +48,8 @@ QString QtFilter(const std::string& filter)
 // A file dialog set up as the request asks.
 void Prepare(QFileDialog& dialog, const FileChooserRequest& request)
 {
+    // Qt's own dialog: the same on every desktop, and its paths come back unchanged.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (!request.title.empty()) dialog.setWindowTitle(QString::fromLocal8Bit(request.title));
     dialog.setNameFilter(QtFilter(request.filter));
     dialog.setDefaultSuffix(QString::fromLocal8Bit(request.defaultExtension));

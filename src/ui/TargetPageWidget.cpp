@@ -12,6 +12,8 @@ QLineEdit* Counter(const char* caption, QWidget* parent)
 {
     auto* field = new QLineEdit(parent);
     field->setReadOnly(true);
+    // A drop on a field is a drop on the page.
+    field->setAcceptDrops(false);
     field->setAccessibleName(QString::fromLatin1(caption));
     return field;
 }
