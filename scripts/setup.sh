@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev       # the test suite
   p7zip-full                      # the archiver the backup runs
   perl                            # the regex engine's differential tests
+  qt6-base-dev                    # the desktop program
+  xvfb xauth imagemagick          # screenshots of the desktop program on a virtual display
 )
 
 missing=()

@@ -49,7 +49,7 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets)
 std::string FileTarget(const std::string& path, const char* anchor = "")
 {
     if (GetPathKind(path.c_str()) != kPathFile) return {};
-    return ("file://" + QUrl::toPercentEncoding(QByteArray::fromStdString(path), "/")).toStdString() + anchor;
+    return ("file://" + QByteArray::fromStdString(path).toPercentEncoding("/")).toStdString() + anchor;
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ bool QtDesktop::OpenWithDefaultHandler(const std::string& path)
 {
     // A local path becomes a file URL from its very bytes, so no name is re-encoded.
     const QUrl url = path.starts_with('/')
-                         ? QUrl::fromEncoded("file://" + QUrl::toPercentEncoding(QByteArray::fromStdString(path), "/"))
+                         ? QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))
                          : QUrl::fromEncoded(QByteArray::fromStdString(path));
     return QDesktopServices::openUrl(url);
 }

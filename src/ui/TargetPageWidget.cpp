@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMimeData>
-#include <QUrl>
 
 namespace {
 
@@ -16,6 +15,24 @@ QLineEdit* Counter(const char* caption, QWidget* parent)
     field->setAcceptDrops(false);
     field->setAccessibleName(QString::fromLatin1(caption));
     return field;
+}
+
+// The paths of the file: URLs of a text/uri-list, percent-decoded into their very bytes (a
+// QUrl would turn bytes that are not UTF-8 into replacement characters); other URLs and
+// comment lines are skipped.
+std::vector<std::string> LocalPaths(const QByteArray& uriList)
+{
+    std::vector<std::string> paths;
+    for (QByteArray line : uriList.split('\n')) {
+        line = line.trimmed();
+        if (!line.startsWith("file://")) continue;
+        const QByteArray rest = line.mid(7);
+        const qsizetype slash = rest.indexOf('/');
+        const QByteArray host = rest.left(slash);
+        if (slash < 0 || !(host.isEmpty() || host == "localhost")) continue;
+        paths.push_back(QByteArray::fromPercentEncoding(rest.mid(slash)).toStdString());
+    }
+    return paths;
 }
 
 }  // namespace
@@ -78,10 +95,7 @@ void TargetPageWidget::dropEvent(QDropEvent* event)
 {
     if (!Droppable(event)) return event->ignore();
     FileDrop drop;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile()) continue;
-        drop.names.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
-    }
+    drop.names = LocalPaths(event->mimeData()->data(QStringLiteral("text/uri-list")));
     drop.x = int(event->position().x());
     drop.y = int(event->position().y());
     event->setDropAction(Qt::CopyAction);

@@ -100,14 +100,28 @@ TEST_F(WindowTest, BackupGoesToTheArchivePickedInTheDialog)
     EXPECT_NE(listing.find("a.txt"), std::string::npos) << listing;
 }
 
+// A URI list as a desktop delivers it: raw bytes (QMimeData::setData would reparse them as URLs).
+class UriList : public QMimeData {
+public:
+    explicit UriList(QByteArray bytes) : bytes_(std::move(bytes)) {}
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType) const override
+    {
+        return type == QStringLiteral("text/uri-list") ? QVariant(bytes_) : QVariant();
+    }
+
+private:
+    QByteArray bytes_;
+};
+
 TEST_F(WindowTest, DroppedFileUrlsAreListedAsTheirBytes)
 {
     const std::string latin1 = programDir / "caf\xE9.txt";
     ASSERT_TRUE(WriteFile(latin1, "x"));
-    QMimeData data;
-    data.setData(QStringLiteral("text/uri-list"),
-                 "file://" + QUrl::toPercentEncoding(QByteArray::fromStdString(latin1), "/") +
-                     "\r\nhttps://example.org/x.txt\r\n");
+    UriList data("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/") +
+                 "\r\nhttps://example.org/x.txt\r\n");
     QDropEvent copy(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window->targetWidget, &enter);
