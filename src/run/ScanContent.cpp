@@ -35,6 +35,7 @@ int SearchRun::ScanContent(const std::string& path)
     ReadBuffer& buffer = state_.readBuffer;
     buffer.StartFile();
     while (state_.running) {
+        PumpNow();
         const ReadBuffer::Fill fill = buffer.ReadChunk(fd, reader_);
         if (fill == ReadBuffer::Fill::Error) {
             readFailed = true;

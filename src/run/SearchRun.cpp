@@ -98,7 +98,10 @@ bool SearchRun::RunJob()
         return true;
     }
     if (job_.reportToFile) OpenReportFile(state_.reportFile, job_.reportFilePath);
-    for (std::size_t i = 0; state_.running && i < count; ++i) RunTarget(i);
+    for (std::size_t i = 0; state_.running && i < count; ++i) {
+        PumpNow();
+        if (state_.running) RunTarget(i);
+    }
     state_.readBuffer.Free();
     state_.regex.Clear();
     seams_.progress.SetPosition(static_cast<int>(count));
@@ -125,6 +128,15 @@ void SearchRun::FailInitialization()
     seams_.view.ShowBoxText(runtext::kProcessDone);
     Report(runtext::kError);
     Report(runtext::kDone);
+}
+
+void SearchRun::PumpNow()
+{
+    constexpr auto kPumpInterval = std::chrono::milliseconds(50);
+    const auto now = std::chrono::steady_clock::now();
+    if (!state_.processAll || now - lastPump_ < kPumpInterval) return;
+    lastPump_ = now;
+    seams_.desktop.PumpMessages();
 }
 
 void SearchRun::RunTarget(std::size_t i)

@@ -12,6 +12,7 @@
  */
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -119,6 +120,9 @@ private:
     void ReportFailure(const char* line);
     // Shows running state values in the page's boxes.
     void PushValues();
+    // Under "Process all !", handles pending window messages at most once per 50 ms, so that
+    // Cancel can be clicked while the run asks nothing more.
+    void PumpNow();
 
     // The job's settings.
     const JobSettings& job_;
@@ -128,4 +132,6 @@ private:
     RunState state_;
     // How content is read.
     ChunkReader reader_;
+    // When PumpNow last handled messages.
+    std::chrono::steady_clock::time_point lastPump_;
 };

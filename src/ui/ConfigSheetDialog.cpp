@@ -27,10 +27,11 @@ std::optional<std::uint32_t> WholeNumber(const std::string& text)
     return value;
 }
 
-QLabel* Text(const char* text, QWidget* parent)
+// A label; a long remark wraps, a field's caption does not.
+QLabel* Text(const char* text, QWidget* parent, bool wrap = false)
 {
     auto* label = new QLabel(QString::fromLatin1(text), parent);
-    label->setWordWrap(true);
+    label->setWordWrap(wrap);
     return label;
 }
 
@@ -72,12 +73,12 @@ ConfigSheetDialog::ConfigSheetDialog(CMainConfigSheet& sheet, Desktop& desktop, 
     grid->addWidget(Text("overlap in bytes:", pageWidget), 1, 0);
     grid->addWidget(overlap, 1, 1);
     grid->addWidget(Text("Remark: the overlap size must be GREATER than the maximum length of any match result!",
-                         pageWidget), 2, 0, 1, 3);
+                         pageWidget, true), 2, 0, 1, 3);
     grid->addWidget(chooseTemp, 3, 0);
     grid->addWidget(tempDir, 3, 1);
     grid->addWidget(emptyTemp, 3, 2);
     grid->addWidget(Text("Warning! The content of this directory will be DELETED before every archiving  !!!!!",
-                         pageWidget), 4, 0, 1, 3);
+                         pageWidget, true), 4, 0, 1, 3);
     grid->addWidget(chooseArchive, 5, 0);
     grid->addWidget(archiveDir, 5, 1);
     grid->addWidget(emptyArchive, 5, 2);

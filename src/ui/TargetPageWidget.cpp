@@ -47,14 +47,16 @@ TargetPageWidget::TargetPageWidget(Desktop& desktop, TargetPage& page, std::func
     files = Counter("Files", this);
     status = Counter("status", this);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(list, 0, 0, 1, 6);
-    layout->addWidget(status, 1, 0, 1, 6);
+    layout->addWidget(list, 0, 0, 1, 7);
+    layout->addWidget(status, 1, 0, 1, 7);
     int column = 0;
     for (QLineEdit* counter : {all, dirs, files}) {
+        counter->setMaximumWidth(counter->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 12);
         layout->addWidget(new QLabel(counter->accessibleName(), this), 2, column++, Qt::AlignRight);
         layout->addWidget(counter, 2, column++);
     }
     layout->setRowStretch(0, 1);
+    layout->setColumnStretch(6, 1);
     setAcceptDrops(true);
     page_.SetView(this);
     WatchKeys();

@@ -57,6 +57,24 @@ TEST_F(WindowTest, ProcessAllTakesTheRestAndCancelKeepsTheFile)
     EXPECT_EQ(ReadFile(a), "x x\n");
 }
 
+TEST_F(WindowTest, CancelStopsARunThatAsksNothingMore)
+{
+    constexpr int kFiles = 3000;
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) {
+        paths.push_back(programDir / std::to_string(i));
+        ASSERT_TRUE(WriteFile(paths.back(), "qmend"));
+    }
+    window->Targets().targets.AddPaths(paths);
+    script.Box(QMessageBox::Yes).Then(Answer(window->startPage->processAll)).Then([this] {
+        window->startPage->cancel->click();
+        return true;
+    });
+    window->startPage->go->click();
+    EXPECT_LT(window->startPage->totalFound->text().toInt(), kFiles);
+    EXPECT_EQ(window->Report().Line(window->Report().Count() - 1), "Done.");
+}
+
 TEST_F(WindowTest, SelectionIsTheMatchInCrLfAndUtf8Text)
 {
     Target("crlf.txt", "one\r\ntwo\r\nthree f\xC3\xB6ur\r\n");
