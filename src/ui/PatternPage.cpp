@@ -31,9 +31,10 @@ PatternPage::PatternPage(Desktop& desktop, JobSettings& values, QWidget* parent)
     pattern = PatternField("RegExp:", this);
     patternLabel->setBuddy(pattern);
     auto* replacementLabel = new QLabel(QStringLiteral("Replace to:"), this);
+    // Made in reading order, which is the order Tab follows: the box stands beside the label.
+    searchOnly = new QCheckBox(QStringLiteral("search only!"), this);
     replacement = PatternField("Replace to:", this);
     replacementLabel->setBuddy(replacement);
-    searchOnly = new QCheckBox(QStringLiteral("search only!"), this);
     ignoreCase = new QCheckBox(QStringLiteral("\\i  Ignore case"), this);
     multiline = new QCheckBox(QStringLiteral("\\m  Multiline: ^ and $ means also line begin and line end"), this);
     dotAll = new QCheckBox(QStringLiteral("\\s  Point(.) includes \\n"), this);

@@ -6,7 +6,10 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
+
+#include <algorithm>
 
 #include "WindowHarness.h"
 #include "settings/Startup.h"
@@ -79,6 +82,31 @@ TEST_F(WindowTest, CaptionsPagesAndButtonsAreInPlace)
             }
         }
     }
+}
+
+TEST_F(WindowTest, ReportListMirrorsTheSelectionAndScrollsSideways)
+{
+    window->pages->setCurrentWidget(window->reportPage);
+    LineListView& list = *window->reportPage->list;
+    LineList& lines = window->Report();
+    lines.Select(1, true);
+    lines.Select(2, true);
+    const auto selectedRows = [&] {
+        std::vector<int> rows;
+        for (const QModelIndex& index : list.selectionModel()->selectedRows()) rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+    EXPECT_EQ(selectedRows(), std::vector<int>({1, 2}));
+    const QPoint row4 = list.visualRect(list.model()->index(4, 0)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, row4);
+    EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({4}));
+    QTest::mouseClick(list.viewport(), Qt::RightButton, Qt::NoModifier, list.visualRect(list.model()->index(6, 0)).center());
+    EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({4}));
+    EXPECT_EQ(selectedRows(), std::vector<int>({4}));
+    lines.Remove(0);
+    EXPECT_EQ(selectedRows(), std::vector<int>({3}));
+    EXPECT_GE(list.horizontalScrollBar()->maximum() + list.viewport()->width(), ReportPage::kMinimumExtent);
 }
 
 TEST_F(WindowTest, PatternPageTestsAndWrapsThePattern)
