@@ -12,6 +12,7 @@
  */
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -130,6 +131,9 @@ private:
     void Tell(const RunNote& note);
     // Shows running state values in the page's boxes.
     void PushValues();
+    // Under "Process all !", handles pending window messages at most once per 50 ms, so that
+    // Cancel can be clicked while the run asks nothing more.
+    void PumpNow();
 
     // The job's settings.
     const JobSettings& job_;
@@ -144,4 +148,6 @@ private:
     // The files (device, inode) whose content this run has handled: content is changed
     // once per file, however many listed paths (links, a directory listed twice) reach it.
     std::set<std::pair<dev_t, ino_t>> contentDone_;
+    // When PumpNow last handled messages.
+    std::chrono::steady_clock::time_point lastPump_;
 };
