@@ -12,6 +12,8 @@ packages=(
   acl                             # setfacl: the run's tests of kept ACLs
   libssl-dev                      # SHA-256 of the files an undo record keeps track of
   patch git                       # the tests that apply qmend --diff's output
+  qt6-base-dev                    # the desktop program
+  xvfb xauth imagemagick          # screenshots of the desktop program on a virtual display
 )
 
 missing=()

@@ -245,7 +245,7 @@ CliOptions ParseOptions(int argc, char** argv)
         return options;
     }
     options.job.pattern = argv[optind++];
-    if (options.job.wholeWord) options.job.pattern = "\\b" + options.job.pattern + "\\b";
+    if (options.job.wholeWord) options.job.pattern = WrapWholeWord(options.job.pattern, options.job.extended);
     options.paths.assign(argv + optind, argv + argc);
     return options;
 }
