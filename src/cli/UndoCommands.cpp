@@ -33,8 +33,6 @@ std::string RunLine(const UndoRecord& record)
 
 }  // namespace
 
-std::string UndoDirectory(const std::string& dataHome) { return dataHome + "/undo"; }
-
 int ListRuns(const std::string& undoDirectory)
 {
     const std::vector<std::string> ids = UndoRecordIds(undoDirectory);

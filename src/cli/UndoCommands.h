@@ -10,9 +10,6 @@
 
 class Desktop;
 
-// The undo records' folder under the data home.
-std::string UndoDirectory(const std::string& dataHome);
-
 // Prints the kept runs; 0, or 1 when none is kept.
 int ListRuns(const std::string& undoDirectory);
 // Undoes run `id` (the newest not undone when empty) after asking through desktop; 0 done,

@@ -97,6 +97,9 @@ private:
     int kept_ = 0;
 };
 
+// The undo records' folder under the data home (the folder of "qmend.par").
+inline std::string UndoDirectory(const std::string& dataHome) { return dataHome + "/undo"; }
+
 // field with "%", tab, CR and LF written as %XX, and back.
 std::string EscapeJournalField(const std::string& field);
 std::string UnescapeJournalField(const std::string& field);

@@ -147,3 +147,21 @@ UndoOutcome UndoChanges(const std::string& undoDirectory, const UndoRecord& reco
     outcome.unmarked = !MarkUndone(undoDirectory, record.id);
     return outcome;
 }
+
+bool HasUndoableRun(const std::string& undoDirectory)
+{
+    std::string why;
+    return FindUndoRecord(undoDirectory, "", why).has_value();
+}
+
+void UndoLastRun(Desktop& desktop, const std::string& undoDirectory, LineList& report)
+{
+    std::string why;
+    const std::optional<UndoRecord> record = FindUndoRecord(undoDirectory, "", why);
+    if (!record) return desktop.Notice(why);
+    if (!desktop.AskYesNo("Undo " + std::to_string(record->changes.size()) + " changes of " + record->id + "?")) return;
+    const UndoOutcome outcome = UndoChanges(undoDirectory, *record);
+    for (const RunNote& note : outcome.leftAlone) report.Append(note.path + ": left alone: " + note.reason);
+    report.Append("undid " + std::to_string(outcome.restored) + " changes of " + record->id + "; " +
+                  std::to_string(outcome.leftAlone.size()) + " targets left alone");
+}

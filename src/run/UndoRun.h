@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Desktop.h"
+#include "base/LineList.h"
 #include "run/RunState.h"
 #include "run/UndoJournal.h"
 
@@ -34,3 +36,9 @@ struct UndoOutcome {
 std::optional<UndoRecord> FindUndoRecord(const std::string& undoDirectory, const std::string& id, std::string& why);
 // Takes back the changes of record, newest first, and marks it undone.
 UndoOutcome UndoChanges(const std::string& undoDirectory, const UndoRecord& record);
+
+// Whether a run not yet undone is kept (the window's "undo last run" is enabled then).
+bool HasUndoableRun(const std::string& undoDirectory);
+// The window's "undo last run": asks "Undo N changes of RUN?", undoes the newest run not yet
+// undone and appends the outcome to report; a notice when there is nothing to undo.
+void UndoLastRun(Desktop& desktop, const std::string& undoDirectory, LineList& report);

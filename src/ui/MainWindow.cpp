@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 
+#include "run/UndoRun.h"
 #include "ui/AboutDialog.h"
 #include "ui/AdjustColour.h"
 #include "ui/AppPicture.h"
@@ -62,6 +63,7 @@ MainWindow::MainWindow(std::string programDir, QWidget* parent)
     run_ = std::make_unique<SearchRun>(
         runJob_, SearchRun::Seams{desktop_, *progress, *startPage, report_, targetPage_.targets, chooser_});
     connect(startPage->go, &QPushButton::clicked, this, &MainWindow::OnGo);
+    connect(startPage->undoLastRun, &QPushButton::clicked, this, &MainWindow::OnUndoLastRun);
     connect(startPage->skipWord, &QPushButton::clicked, this, [this] { run_->OnSkipWord(); });
     connect(startPage->skipFile, &QPushButton::clicked, this, [this] { run_->OnSkipFile(); });
     connect(startPage->cancel, &QPushButton::clicked, this, [this] { run_->OnCancel(); });
@@ -85,8 +87,11 @@ MainWindow::~MainWindow() { delete pages; }
 
 void MainWindow::Start()
 {
-    const StartupState state = RunStartup(desktop_, sheet_, report_, CurrentEnvironment(programDir_));
+    const StartupEnvironment environment = CurrentEnvironment(programDir_);
+    const StartupState state = RunStartup(desktop_, sheet_, report_, environment);
     run_->SetArchiverPath(state.archiverPath);
+    undoDirectory_ = UndoDirectory(WorkBaseDirectory(environment));
+    RefreshUndo();
 }
 
 bool MainWindow::Busy() const { return startingRun_ || run_->State().running || targetPage_.Busy(); }
@@ -108,9 +113,30 @@ void MainWindow::OnGo()
     if (run_->State().running) return run_->OnGoButton();
     if (Busy()) return;
     TakeJob();
+    // The window always keeps an undo record of a replacing run.
+    journal_.reset();
+    if (!undoDirectory_.empty())
+        journal_ = std::make_unique<UndoJournal>(undoDirectory_, UndoRunInfo{runJob_.pattern, runJob_.replacement,
+                                                                             RunFlagString(runJob_)});
+    run_->SetUndoJournal(journal_.get());
     startingRun_ = true;
+    startPage->undoLastRun->setEnabled(false);
     run_->OnGoButton();
     startingRun_ = false;
+    RefreshUndo();
+}
+
+void MainWindow::OnUndoLastRun()
+{
+    if (Busy() || undoDirectory_.empty()) return;
+    UndoLastRun(desktop_, undoDirectory_, report_);
+    pages->setCurrentWidget(reportPage);
+    RefreshUndo();
+}
+
+void MainWindow::RefreshUndo()
+{
+    startPage->undoLastRun->setEnabled(!undoDirectory_.empty() && !Busy() && HasUndoableRun(undoDirectory_));
 }
 
 void MainWindow::TakeJob()

@@ -20,6 +20,7 @@
 #include "base/LineList.h"
 #include "run/JobSettings.h"
 #include "run/SearchRun.h"
+#include "run/UndoJournal.h"
 #include "settings/ConfigPage.h"
 #include "settings/Startup.h"
 #include "targets/FileWiper.h"
@@ -77,6 +78,10 @@ protected:
 private:
     // "Search/Replace!": a run from the pages' values, or the answer to the shown occurrence.
     void OnGo();
+    // "undo last run": asks, takes the newest kept run back and shows the outcome on "Report".
+    void OnUndoLastRun();
+    // Enables "undo last run" when a run not yet undone is kept and nothing runs.
+    void RefreshUndo();
     // "Config": the configuration sheet, unless busy.
     void OnConfig();
     // "About".
@@ -98,6 +103,9 @@ private:
     LineList report_;
     FileChooser chooser_;
     std::unique_ptr<SearchRun> run_;
+    // Where the undo records are kept (empty until Start), and the current run's record.
+    std::string undoDirectory_;
+    std::unique_ptr<UndoJournal> journal_;
     // Set from the click that starts a run until StartRun returns.
     bool startingRun_ = false;
     // The About box's link colour, from the window colour.

@@ -38,6 +38,8 @@ StartPage::StartPage(Desktop& desktop, QWidget* parent) : WorkPage(desktop, pare
     auto* restore = Button("restore!", this);
     restore->setEnabled(false);
     restore->hide();
+    undoLastRun = Button("undo last run", this);
+    undoLastRun->setEnabled(false);
     auto* totalLabel = new QLabel(QStringLiteral("Total found:"), this);
     totalFound = ReadOnlyField("Total found:", this);
     totalLabel->setBuddy(totalFound);
@@ -62,6 +64,7 @@ StartPage::StartPage(Desktop& desktop, QWidget* parent) : WorkPage(desktop, pare
     layout->addWidget(cancel, 0, 4);
     layout->addWidget(totalLabel, 1, 0);
     layout->addWidget(totalFound, 1, 1);
+    layout->addWidget(undoLastRun, 1, 4);
     layout->addWidget(currentTarget, 2, 0, 1, 5);
     layout->addWidget(occurrence, 3, 0, 1, 5);
     layout->setRowStretch(3, 1);

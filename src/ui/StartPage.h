@@ -34,4 +34,6 @@ public:
     QLineEdit* totalFound;
     QLineEdit* currentTarget;
     QPlainTextEdit* occurrence;
+    // Takes the newest kept run back; enabled while one is kept and nothing runs.
+    QPushButton* undoLastRun;
 };

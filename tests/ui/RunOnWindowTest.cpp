@@ -57,6 +57,26 @@ TEST_F(WindowTest, ProcessAllTakesTheRestAndCancelKeepsTheFile)
     EXPECT_EQ(ReadFile(a), "x x\n");
 }
 
+TEST_F(WindowTest, UndoLastRunAsksAndTakesTheRunBack)
+{
+    StartPage& start = *window->startPage;
+    const std::string a = Target("a.txt", "x x\n");
+    EXPECT_FALSE(start.undoLastRun->isEnabled());
+    Job("x", "y");
+    AnswerReplaceQuestions(script);
+    script.Then(Answer(start.processAll));
+    start.go->click();
+    ASSERT_EQ(ReadFile(a), "y y\n");
+    ASSERT_TRUE(start.undoLastRun->isEnabled());
+
+    script.Box(QMessageBox::Yes);
+    start.undoLastRun->click();
+    EXPECT_EQ(ReadFile(a), "x x\n");
+    EXPECT_EQ(script.texts.back().rfind("Undo 1 changes of ", 0), 0u);
+    EXPECT_EQ(window->Report().Line(window->Report().Count() - 1).rfind("undid 1 changes of ", 0), 0u);
+    EXPECT_FALSE(start.undoLastRun->isEnabled());
+}
+
 TEST_F(WindowTest, CancelStopsARunThatAsksNothingMore)
 {
     constexpr int kFiles = 3000;
