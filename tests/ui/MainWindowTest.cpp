@@ -71,7 +71,8 @@ TEST_F(WindowTest, CaptionsPagesAndButtonsAreInPlace)
                            "whole word in content", "in file content", "in file names", "in dir names", "Test regexp!"}));
     EXPECT_EQ(window->patternPage->findChild<QGroupBox*>()->title(), "     Where 2 Find/Replace?     ");
     EXPECT_EQ(Captions(window->startPage), QStringList({"Search/Replace!", "Skip this word", "Skip this file",
-                                                        "Process all !", "Cancel! (skip all)", "restore!"}));
+                                                        "Process all !", "Cancel! (skip all)", "restore!",
+                                                        "undo last run"}));
     EXPECT_EQ(Captions(window->reportSettingsPage), QStringList({"report to file", "gather results in report"}));
     // Every field can be found by its name (buttons by their captions, checked above).
     for (int i = 0; i < window->pages->count(); ++i) {
