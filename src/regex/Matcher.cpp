@@ -16,7 +16,7 @@
  *   each iteration all that came before is dropped from the stack.
  * - Where the outcome cannot depend on captured text, failed (node, position, counters)
  *   states are remembered in a bit set once a search has taken more than a few thousand
- *   steps, and never tried again; a greedy repeat also remembers the run it failed on. A
+ *   steps (search_limits), and never tried again; a greedy repeat also remembers the run it failed on. A
  *   search then takes time linear in the subject for each remembered state (the memory
  *   is bounded; where it would not fit, a step budget bounds the work). Every other
  *   search has a budget of steps. A search stopped by its budget, by the cancel flag or
@@ -48,8 +48,6 @@ constexpr size_t stack_margin = 512 * 1024;  // instrumented frames are several 
 constexpr size_t stack_margin = 128 * 1024;
 #endif
 
-// Steps a search takes before it starts remembering failed states.
-constexpr uint64_t memo_after_steps = 4096;
 // The cancel flag and the budget are looked at once per this many steps.
 constexpr uint64_t poll_every = 4096;
 // Positions per memo page: pages are made only where the search goes.
@@ -234,6 +232,7 @@ private:
     bool dirty_ = false;                  // a value was changed without an undo record
     uint64_t steps_ = 0;                  // nodes entered so far
     uint64_t budget_;                     // steps allowed while failures are not remembered
+    uint64_t remember_after_;             // steps before failures are remembered
     bool memo_on_ = false;                // failed states are being remembered
     size_t memo_bytes_ = 0;               // bytes held by memo pages
     bool memo_full_ = false;              // a page was refused: the budget applies again
@@ -250,18 +249,21 @@ backtracker::backtracker(const Pattern& pattern, backref_tag* groups, quant_slot
 {
     const search_limits& l = pattern.limits();
     budget_ = l.base_steps + l.steps_per_byte * static_cast<uint64_t>(end - begin);
+    remember_after_ = l.remember_after_steps;
+    if (remember_after_ == 0 && pattern.memo_rows_ > 0)
+        start_memo();
 }
 
 void backtracker::count_step()
 {
-    if (++steps_ % poll_every != 0)
+    if (++steps_ % poll_every != 0 && steps_ != remember_after_)
         return;
     const search_limits& l = pattern_.limits();
     if (l.cancel != nullptr && l.cancel->load(std::memory_order_relaxed))
         throw search_stopped{search_stop::cancelled};
     if ((!memo_on_ || memo_full_) && steps_ > budget_)
         throw search_stopped{search_stop::budget};
-    if (!memo_on_ && pattern_.memo_rows_ > 0 && steps_ >= memo_after_steps)
+    if (!memo_on_ && pattern_.memo_rows_ > 0 && steps_ >= l.remember_after_steps)
         start_memo();
 }
 

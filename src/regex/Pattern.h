@@ -55,6 +55,9 @@ struct search_limits {
     // steps_per_byte for each byte of the searched range.
     uint64_t base_steps = 50'000'000;
     uint64_t steps_per_byte = 200;
+    // Steps a search takes before it starts remembering failed states (where it may):
+    // short searches never pay for the memo.
+    uint64_t remember_after_steps = 4096;
     // Set by the caller, from another thread or a signal handler, to stop a search early.
     const std::atomic<bool>* cancel = nullptr;
 };

@@ -139,8 +139,9 @@ std::string GlobalAnswer(const regex::Pattern& pattern, const std::string& subje
     return out;
 }
 
-// The engine's answer in the oracle's format.
-std::string EngineAnswer(const DiffCase& c)
+// The engine's answer in the oracle's format; rememberFromStart makes the matcher remember
+// failed states from its first step (else only long searches do).
+std::string EngineAnswer(const DiffCase& c, bool rememberFromStart)
 {
     std::uint32_t flags = regex::NORMALIZE;
     for (char letter : c.flags)
@@ -151,6 +152,9 @@ std::string EngineAnswer(const DiffCase& c)
     try {
         regex::Pattern pattern(flags, c.pattern);
         pattern.compile();
+        regex::search_limits limits;
+        limits.remember_after_steps = rememberFromStart ? 0 : limits.remember_after_steps;
+        pattern.set_limits(limits);
         if ((flags & regex::GLOBAL) != 0)
             return GlobalAnswer(pattern, c.subject);
         regex::MatchResults results;
@@ -474,7 +478,12 @@ std::vector<std::string> Mismatches(const std::vector<DiffCase>& cases,
 {
     std::vector<std::string> mismatches;
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const std::string ours = EngineAnswer(cases[i]);
+        const std::string ours = EngineAnswer(cases[i], false);
+        const std::string remembering = EngineAnswer(cases[i], true);
+        if (remembering != ours) {
+            mismatches.push_back(CaseKey(cases[i]) + "\n    engine: " + ours + "\n    with memo: " + remembering);
+            continue;
+        }
         // Perl refused the pattern (a Perl-only restriction): nothing to compare.
         if (perl[i] == "error" || ours == perl[i] ||
             (cases[i].wholeMatchOnly && WholeMatch(ours) == WholeMatch(perl[i])))
