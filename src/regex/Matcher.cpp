@@ -16,7 +16,7 @@
  *   each iteration all that came before is dropped from the stack.
  * - Where the outcome cannot depend on captured text, failed (node, position, counters)
  *   states are remembered in a bit set once a search has taken more than a few thousand
- *   steps (search_limits), and never tried again; a greedy repeat also remembers the run it failed on. A
+ *   steps and more than a few per position (search_limits), and never tried again; a greedy repeat also remembers the run it failed on. A
  *   search then takes time linear in the subject for each remembered state (the memory
  *   is bounded; where it would not fit, a step budget bounds the work). Every other
  *   search has a budget of steps. A search stopped by its budget, by the cancel flag or
@@ -48,7 +48,9 @@ constexpr size_t stack_margin = 512 * 1024;  // instrumented frames are several 
 constexpr size_t stack_margin = 128 * 1024;
 #endif
 
-// The cancel flag and the budget are looked at once per this many steps.
+// Steps per position of a search that never needs the memo.
+constexpr uint64_t steps_per_position = 16;
+// The cancel flag, the budget and the memo are looked at once per this many steps.
 constexpr uint64_t poll_every = 4096;
 // Positions per memo page: pages are made only where the search goes.
 constexpr int memo_page_shift = 12;
@@ -216,6 +218,7 @@ private:
     const char* begin_;                   // subject begin
     const char* end_;                     // one past the subject's last byte
     const char* start_ = nullptr;         // where the present attempt began
+    const char* first_start_ = nullptr;   // where the first attempt began
     const char* forbid_empty_at_;         // an empty match starting here is refused
     const char* stack_limit_;             // lowest machine stack address a body may run at
     const char* lead_run_end_ = nullptr;  // end of the run scanned by a leading repeat
@@ -256,14 +259,17 @@ backtracker::backtracker(const Pattern& pattern, backref_tag* groups, quant_slot
 
 void backtracker::count_step()
 {
-    if (++steps_ % poll_every != 0 && steps_ != remember_after_)
+    if (++steps_ % poll_every != 0)
         return;
     const search_limits& l = pattern_.limits();
     if (l.cancel != nullptr && l.cancel->load(std::memory_order_relaxed))
         throw search_stopped{search_stop::cancelled};
     if ((!memo_on_ || memo_full_) && steps_ > budget_)
         throw search_stopped{search_stop::budget};
-    if (!memo_on_ && pattern_.memo_rows_ > 0 && steps_ >= l.remember_after_steps)
+    // A search that takes a few steps per position is linear already; the memo is for
+    // searches that go back over the same positions again and again.
+    uint64_t positions = static_cast<uint64_t>(start_ - first_start_);
+    if (!memo_on_ && pattern_.memo_rows_ > 0 && steps_ >= remember_after_ + steps_per_position * positions)
         start_memo();
 }
 
@@ -882,6 +888,8 @@ bool backtracker::run(const sub_expr* n, const char* p)
 bool backtracker::attempt(const char* start)
 {
     start_ = start;
+    if (first_start_ == nullptr)
+        first_start_ = start;
     lead_run_end_ = nullptr;
     if (dirty_) {
         std::fill_n(groups_, pattern_.group_count_, backref_tag{});
@@ -899,7 +907,7 @@ bool backtracker::attempt(const char* start)
 }
 
 // The earliest position a match may start at, from pos on; null when none is left.
-const char* Pattern::next_candidate(const char* pos, const char* last, const char* end) const
+const char* Pattern::next_candidate(const char* begin, const char* pos, const char* last, const char* end) const
 {
     if (prefix_)
         return prefix_->find(pos, last);
@@ -907,8 +915,10 @@ const char* Pattern::next_candidate(const char* pos, const char* last, const cha
         return prefixes_->find(pos, last, end);
     if (lead_suffix_)
         return lead_candidate(pos, last, end);
-    if (required_byte_ >= 0)
+    if (required_)
         return required_candidate(pos, last, end);
+    if (line_start_)
+        return line_candidate(begin, pos, last);
     if (first_bytes_) {
         const uint8_t* table = first_bytes_.get();
         while (pos <= last && !table[static_cast<unsigned char>(*pos)])
@@ -940,14 +950,18 @@ const char* Pattern::lead_candidate(const char* pos, const char* last, const cha
     return nullptr;
 }
 
-// Every match holds the required byte between lo and hi bytes after its start, so only
-// positions up to hi bytes before an occurrence of that byte (found with memchr) can
-// start one; among them the first-byte table picks the candidates.
+// Every match holds one of the required literals between lo and hi bytes after its
+// start, so only positions up to hi bytes before an occurrence (found by the literal
+// scan) can start one; among them the first-byte table picks the candidates.
 const char* Pattern::required_candidate(const char* pos, const char* last, const char* end) const
 {
     const uint8_t* table = first_bytes_.get();
+    const prefix_searcher* single = required_->literals.size() == 1 ? &required_->literals[0] : nullptr;
     while (pos <= last && end - pos > required_lo_) {
-        const char* d = static_cast<const char*>(std::memchr(pos + required_lo_, required_byte_, static_cast<size_t>(end - pos - required_lo_)));
+        const char* from = pos + required_lo_;
+        const char* d = single != nullptr
+                            ? single->find(from, end - static_cast<std::ptrdiff_t>(single->text.size()))
+                            : required_->find(from, end - 1, end);
         if (d == nullptr)
             return nullptr;
         const char* p = d - pos > required_hi_ ? d - required_hi_ : pos;
@@ -955,6 +969,22 @@ const char* Pattern::required_candidate(const char* pos, const char* last, const
             if (table == nullptr || table[static_cast<unsigned char>(*p)])
                 return p;
         pos = p;
+    }
+    return nullptr;
+}
+
+// Every match begins at a line start: the subject begin or right after a line feed
+// (found with memchr), where the first-byte table must accept the byte.
+const char* Pattern::line_candidate(const char* begin, const char* pos, const char* last) const
+{
+    const uint8_t* table = first_bytes_.get();
+    while (pos <= last) {
+        if ((pos == begin || pos[-1] == '\n') && (table == nullptr || table[static_cast<unsigned char>(*pos)]))
+            return pos;
+        const void* nl = std::memchr(pos, '\n', static_cast<size_t>(last - pos));
+        if (nl == nullptr)
+            return nullptr;
+        pos = static_cast<const char*>(nl) + 1;
     }
     return nullptr;
 }
@@ -977,7 +1007,7 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
     try {
         for (const char* p = from; p <= last;) {
             if (try_every_start_) {
-                p = next_candidate(p, last, end);
+                p = next_candidate(begin, p, last, end);
                 if (p == nullptr)
                     break;
             }

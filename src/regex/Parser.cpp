@@ -646,6 +646,7 @@ void Pattern::compile()
     compiled_ = false;
     arena_ = std::make_unique<arena_allocator>();
     prefix_.reset();
+    required_.reset();
     first_bytes_.reset();
     try_every_start_ = true;
     pattern_parser parser(*this);

@@ -131,7 +131,7 @@ private:
     // Search once from `from` within [begin, end); forbid_empty_at bars an empty match there.
     bool search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
                 MatchResults& results) const;
-    const char* next_candidate(const char* pos, const char* last, const char* end) const;
+    const char* next_candidate(const char* begin, const char* pos, const char* last, const char* end) const;
     const char* lead_candidate(const char* pos, const char* last, const char* end) const;
     // Build the replacement of one match into out; "$`" starts at prefix_begin, "$'" ends at suffix_end.
     void build_replacement(std::string& out, const MatchResults& results, const char* prefix_begin,
@@ -142,8 +142,8 @@ private:
     bool build_prefix(const sub_expr* first);
     void build_lead_suffix(const repeat_node* r);
     bool build_prefixes(const sub_expr* first);
-    bool find_required_byte(const sub_expr* chain, width_range& offset);
     const char* required_candidate(const char* pos, const char* last, const char* end) const;
+    const char* line_candidate(const char* begin, const char* pos, const char* last) const;
 
     std::unique_ptr<arena_allocator> arena_;         // owner of every node
     bool try_every_start_ = true;                    // false when a failure at the first position fails everywhere
@@ -159,9 +159,10 @@ private:
     std::unique_ptr<multi_prefix> prefixes_;         // literals every match begins with one of, if any
     std::unique_ptr<prefix_searcher> lead_suffix_;   // literal right after a leading repeat, if any
     const repeat_node* lead_repeat_ = nullptr;       // that leading repeat
-    int required_byte_ = -1;                         // a byte every match holds at a bounded offset, or -1
-    int required_lo_ = 0;                            // fewest bytes between a match's start and it
-    int required_hi_ = 0;                            // most bytes between a match's start and it
+    std::unique_ptr<multi_prefix> required_;         // literals one of which every match holds at a bounded offset
+    int required_lo_ = 0;                            // fewest bytes between a match's start and that literal
+    int required_hi_ = 0;                            // most bytes between a match's start and that literal
+    bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
     std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
     int memo_rows_ = 0;                              // rows of the failure memo (0: not remembered)

@@ -203,9 +203,10 @@ TEST(Matcher, StartPositionShortcutsAgreeWithTryingEveryPosition)
         "[a-z]+ing", "[a-z]*ing", "[a-z]{2,}ing", "[a-z]{1,2}ng", "[a-z]+ing!", "\\w+@\\w+", "[a-z]+ING",
         "ing|ng|a.b", "(?:ab|ing)x?", "(?i)ING|B", "ab|b.|i", "(ab|c)x", "\\d{1,3}\\.\\d", "(?:\\d\\.){2}\\d",
         "(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)",
-        "a.c", "ing", "(?i)nG", "[^ ]+ +x", "(a|i)+n",
+        "a.c", "ing", "(?i)nG", "[^ ]+ +x", "(a|i)+n", "[a-z]ing", ".{0,2}(ing|x@)", "([a-z]ng|[a-z]x)\\s",
+        "\\s[a-z]{0,3}ing\\s", "\\b\\w+ng\\b", "(?m)^\\s*[a-z]+", "(?m)^ .x", "\\b(?:in|x)\\b",
     };
-    const char alphabet[] = "aingbING .x@01259-";
+    const char alphabet[] = "aingbING .x@01259-\n";
     std::mt19937 random(20261206);
     for (int round = 0; round < 300; ++round) {
         std::string subject;
