@@ -19,9 +19,6 @@ namespace regex {
 
 namespace {
 
-// Most literals searched for at once.
-constexpr size_t max_literals = 8;
-
 // Appends to ps the literal nodes that open chain, up to the first node that is none.
 void gather_literals(const sub_expr* chain, prefix_searcher& ps)
 {
@@ -120,8 +117,13 @@ void Pattern::analyse(bool has_recursion)
     char_set starts;
     if (!top_->first_bytes(starts) && !starts.all()) {
         first_bytes_ = std::make_unique<uint8_t[]>(256);
-        for (unsigned c = 0; c < 256; ++c)
+        bool only_word = true;
+        for (unsigned c = 0; c < 256; ++c) {
             first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
+            only_word = only_word && (!first_bytes_[c] || is_word_ascii(static_cast<unsigned char>(c)));
+        }
+        word_start_ = only_word && first != nullptr && first->kind == node_kind::anchor &&
+                      static_cast<anchor_node*>(first)->type == anchor_type::word_boundary;
     }
     auto found = std::make_unique<multi_prefix>();
     width_range at;
@@ -164,7 +166,7 @@ bool Pattern::build_prefixes(const sub_expr* first)
     const match_group* g = top_;
     if (first != nullptr && first->kind == node_kind::group)
         g = static_cast<const match_group*>(first);
-    if (g->alt_count < 2 || g->alt_count > 8)
+    if (g->alt_count < 2 || g->alt_count > static_cast<int>(max_literals))
         return false;
     auto set = std::make_unique<multi_prefix>();
     for (int i = 0; i < g->alt_count; ++i) {

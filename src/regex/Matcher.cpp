@@ -646,6 +646,11 @@ void backtracker::loop_quantifier(const quant_loop* l, const sub_expr*& n, const
 
 bool backtracker::test_assertion(const assertion_node* a, const char* p)
 {
+    if (a->one_byte) {
+        const char* at = a->behind ? p - 1 : p;
+        bool found = at >= begin_ && at < end_ && a->byte_set.test(static_cast<unsigned char>(*at));
+        return found != a->negative;
+    }
     bool restore = a->captures && a->negative;
     std::vector<backref_tag> before;
     if (restore)
@@ -921,7 +926,8 @@ const char* Pattern::next_candidate(const char* begin, const char* pos, const ch
         return line_candidate(begin, pos, last);
     if (first_bytes_) {
         const uint8_t* table = first_bytes_.get();
-        while (pos <= last && !table[static_cast<unsigned char>(*pos)])
+        while (pos <= last && (!table[static_cast<unsigned char>(*pos)] ||
+                               (word_start_ && pos > begin && is_word_ascii(static_cast<unsigned char>(pos[-1])))))
             ++pos;
         return pos <= last ? pos : nullptr;
     }

@@ -280,6 +280,8 @@ struct assertion_node : sub_expr {
     bool behind;            // the body must end at the position
     bool captures = false;  // the body holds capturing groups (their records are saved)
     width_range body_width; // widths the body can have (look-behind start positions)
+    bool one_byte = false;  // the body is one byte of byte_set, tested in place
+    char_set byte_set;      // that byte's set
 };
 
 // The end of an assertion or independent body: stops the body's match there.
@@ -331,10 +333,16 @@ struct prefix_searcher {
     std::string flipped;        // the prefix with every letter's case flipped
     bool nocase = false;        // either case of a letter matches
     unsigned char skip[256];    // Boyer-Moore-Horspool shift per subject byte
+    size_t probe1 = 0;          // offset of the literal's rarest byte in common text
+    size_t probe2 = 0;          // offset of its next rarest byte (another offset when there is one)
+    bool rare_probe = false;    // the rarest byte is rare: scan for it alone
     // First position in [from, last] where the prefix starts, or null.
     const char* find(const char* from, const char* last_start) const;
     void build();
 };
+
+// Most literals a multi_prefix searches for at once.
+constexpr size_t max_literals = 24;
 
 // Several literals, one of which every match begins with (alternatives of literals).
 struct multi_prefix {

@@ -163,6 +163,7 @@ private:
     int required_lo_ = 0;                            // fewest bytes between a match's start and that literal
     int required_hi_ = 0;                            // most bytes between a match's start and that literal
     bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
+    bool word_start_ = false;                        // every match begins at a word start ("\b", then a word byte)
     std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
     int memo_rows_ = 0;                              // rows of the failure memo (0: not remembered)

@@ -129,8 +129,16 @@ follow_set follow_from(const sub_expr* n, int depth)
             }
             continue;
         }
-        case node_kind::assertion:
+        case node_kind::assertion: {
+            // A look-ahead that consumes something decides which bytes can come next.
+            auto* a = static_cast<const assertion_node*>(n);
+            char_set body;
+            if (!a->negative && !a->behind && !a->body->first_bytes(body)) {
+                f.bytes.add_set(body);
+                return f;
+            }
             continue;
+        }
         default:
             if (!n->first_bytes(f.bytes))
                 return f;
@@ -182,7 +190,16 @@ bool outcome_needs_captures(sub_expr* top)
 void Pattern::plan_follow_sets()
 {
     visit_node(top_, tree_place{}, [](sub_expr* n, const tree_place&) {
-        if (n->kind == node_kind::repeat) {
+        if (n->kind == node_kind::assertion) {
+            // A body of one byte class is tested in place, without a match of its own.
+            auto* a = static_cast<assertion_node*>(n);
+            const sub_expr* only = a->body->alt_count == 1 ? a->body->alts[0] : nullptr;
+            a->one_byte = only != nullptr && only->next == a->body->end &&
+                          (only->kind == node_kind::character || only->kind == node_kind::nocase_character ||
+                           only->kind == node_kind::set);
+            if (a->one_byte)
+                only->first_bytes(a->byte_set);
+        } else if (n->kind == node_kind::repeat) {
             auto* r = static_cast<repeat_node*>(n);
             r->rest = follow_from(r->next, 0);
         } else if (n->kind == node_kind::quantifier) {

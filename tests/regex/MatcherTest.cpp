@@ -205,6 +205,7 @@ TEST(Matcher, StartPositionShortcutsAgreeWithTryingEveryPosition)
         "(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)",
         "a.c", "ing", "(?i)nG", "[^ ]+ +x", "(a|i)+n", "[a-z]ing", ".{0,2}(ing|x@)", "([a-z]ng|[a-z]x)\\s",
         "\\s[a-z]{0,3}ing\\s", "\\b\\w+ng\\b", "(?m)^\\s*[a-z]+", "(?m)^ .x", "\\b(?:in|x)\\b",
+        "\\b[a-z]+(?=x)", "(?<=\\s)[a-z]+(?= )", "\\b(\\w+)\\s+\\1\\b", "Ga.IN|1259",
     };
     const char alphabet[] = "aingbING .x@01259-\n";
     std::mt19937 random(20261206);
