@@ -32,7 +32,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -228,7 +227,7 @@ private:
     std::vector<record> stack_;           // choices and undo records
     std::vector<backref_tag> saved_groups_;  // snapshot store: group records of snapshot records
     std::vector<quant_slot> saved_quants_;   // counters of the records that leave a "(?R)"
-    std::deque<recursion_frame> frames_;  // every "(?R)" entered in this search
+    std::vector<std::unique_ptr<recursion_frame>> frames_;  // every "(?R)" entered in this attempt
     int choices_ = 0;                     // choice records on the stack
     int depth_ = 0;                       // bodies running inside each other (1: the attempt)
     int recursion_depth_ = 0;             // "(?R)" levels entered and not left
@@ -859,9 +858,10 @@ bool backtracker::run(const sub_expr* n, const char* p)
             // runs out of them as the recursive matcher ran out of stack.
             if (++recursion_depth_ > max_recursion_depth)
                 throw stack_exhausted{};
-            frames_.push_back({n->next, recursion_, std::vector<backref_tag>(groups_, groups_ + pattern_.group_count_),
-                               std::vector<quant_slot>(quants_, quants_ + pattern_.quantifier_count_)});
-            recursion_ = &frames_.back();
+            frames_.push_back(std::make_unique<recursion_frame>(recursion_frame{
+                n->next, recursion_, std::vector<backref_tag>(groups_, groups_ + pattern_.group_count_),
+                std::vector<quant_slot>(quants_, quants_ + pattern_.quantifier_count_)}));
+            recursion_ = frames_.back().get();
             stack_.push_back({rec::enter_recursion, 0, nullptr, nullptr, nullptr, {}});
             n = pattern_.top_;
             break;
@@ -1007,8 +1007,16 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
     if (!compiled_ || end - from < min_width_)
         return false;
 
-    std::vector<quant_slot> slots(static_cast<size_t>(quantifier_count_), quant_slot{0, nullptr, nullptr});
-    backtracker machine(*this, results.records().data(), slots.data(), begin, end, forbid_empty_at);
+    constexpr int inline_slots = 16;
+    quant_slot local_slots[inline_slots];
+    std::unique_ptr<quant_slot[]> heap_slots;
+    quant_slot* slots = local_slots;
+    if (quantifier_count_ > inline_slots) {
+        heap_slots.reset(new quant_slot[static_cast<size_t>(quantifier_count_)]);
+        slots = heap_slots.get();
+    }
+    std::fill_n(slots, quantifier_count_, quant_slot{0, nullptr, nullptr});
+    backtracker machine(*this, results.records().data(), slots, begin, end, forbid_empty_at);
     const char* last = end - min_width_;
     try {
         for (const char* p = from; p <= last;) {

@@ -335,7 +335,6 @@ struct prefix_searcher {
     unsigned char skip[256];    // Boyer-Moore-Horspool shift per subject byte
     size_t probe1 = 0;          // offset of the literal's rarest byte in common text
     size_t probe2 = 0;          // offset of its next rarest byte (another offset when there is one)
-    bool rare_probe = false;    // the rarest byte is rare: scan for it alone
     // First position in [from, last] where the prefix starts, or null.
     const char* find(const char* from, const char* last_start) const;
     void build();
