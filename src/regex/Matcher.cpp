@@ -138,11 +138,65 @@ struct recursion_frame {
     std::vector<quant_slot> quants;     // the caller's quantifier counters
 };
 
+namespace {
+
+// What a record on the backtracking stack is.
+enum class rec : uint8_t {
+    alternative,   // choice: the next alternative of a group
+    resume,        // choice: go on at a node
+    repeat_down,   // choice: a greedy repeat gives back one more
+    repeat_up,     // choice: a lazy repeat takes one more
+    iterate,       // choice: a lazy group quantifier tries one more iteration
+    capture,       // undo: a group's committed span
+    tentative,     // undo: a group's tentative begin
+    slot,          // undo: a quantifier's counters
+    snapshot,      // undo: every group record, from the snapshot store
+    enter_recursion,  // undo: a "(?R)" was entered
+    leave_recursion,  // undo: a "(?R)" was left at the end of the pattern
+    memo,          // mark the state failed when popped
+};
+// One record on the backtracking stack.
+struct record {
+    rec kind;                   // what the record is
+    int index;                  // group, slot, alternative, memo row, or store offset
+    const void* node;           // the node to go on with (or the "(?R)" frame left)
+    const char* a;              // a position
+    const char* b;              // a second position
+    quant_slot counters;        // a quantifier's counters (slot records)
+};
+// Where the last failed entry of a greedy unbounded repeat scanned, per memo row.
+struct failed_run {
+    const char* from = nullptr;  // where the entry began
+    const char* to = nullptr;    // where its run ended
+};
+
+// The stacks of a search, kept from one search to the next on the same thread so that a
+// global search over many matches does not allocate for each.
+struct search_scratch {
+    std::vector<record> stack;         // choices and undo records
+    std::vector<backref_tag> groups;   // snapshot store: group records of snapshot records
+    std::vector<quant_slot> quants;    // counters of the records that leave a "(?R)"
+};
+
+// Scratch stacks grown past this many bytes are given back after the search.
+constexpr size_t scratch_keep_bytes = 1 << 20;
+
+search_scratch& thread_scratch()
+{
+    thread_local search_scratch scratch;
+    return scratch;
+}
+
+}  // namespace
+
 // One search: the subject, the records, the backtracking stack and the memo.
 class backtracker {
 public:
     backtracker(const Pattern& pattern, backref_tag* groups, quant_slot* quants, const char* begin, const char* end,
                 const char* forbid_empty_at);
+    ~backtracker();
+    backtracker(const backtracker&) = delete;
+    backtracker& operator=(const backtracker&) = delete;
 
     // One attempt at start: true when the pattern matches there.
     bool attempt(const char* start);
@@ -150,34 +204,6 @@ public:
     const char* lead_run_end() const { return lead_run_end_; }
 
 private:
-    enum class rec : uint8_t {
-        alternative,   // choice: the next alternative of a group
-        resume,        // choice: go on at a node
-        repeat_down,   // choice: a greedy repeat gives back one more
-        repeat_up,     // choice: a lazy repeat takes one more
-        iterate,       // choice: a lazy group quantifier tries one more iteration
-        capture,       // undo: a group's committed span
-        tentative,     // undo: a group's tentative begin
-        slot,          // undo: a quantifier's counters
-        snapshot,      // undo: every group record, from the snapshot store
-        enter_recursion,  // undo: a "(?R)" was entered
-        leave_recursion,  // undo: a "(?R)" was left at the end of the pattern
-        memo,          // mark the state failed when popped
-    };
-    struct record {
-        rec kind;
-        int index;                  // group, slot, alternative, memo row, or store offset
-        const void* node;           // the node to go on with (or the "(?R)" frame left)
-        const char* a;              // a position
-        const char* b;              // a second position
-        quant_slot counters;        // a quantifier's counters (slot records)
-    };
-    // Where the last failed entry of a greedy unbounded repeat scanned, per memo row.
-    struct failed_run {
-        const char* from = nullptr;  // where the entry began
-        const char* to = nullptr;    // where its run ended
-    };
-
     bool run(const sub_expr* n, const char* p);
     bool backtrack(size_t base, const sub_expr*& n, const char*& p);
     bool is_choice(rec k) const { return k <= rec::iterate; }
@@ -224,9 +250,10 @@ private:
     const char* assert_end_ = nullptr;    // where the last finished body ended
     const char* behind_target_ = nullptr; // where a look-behind body has to end
     recursion_frame* recursion_ = nullptr;  // innermost "(?R)" being matched
-    std::vector<record> stack_;           // choices and undo records
-    std::vector<backref_tag> saved_groups_;  // snapshot store: group records of snapshot records
-    std::vector<quant_slot> saved_quants_;   // counters of the records that leave a "(?R)"
+    search_scratch& scratch_;             // this thread's stacks
+    std::vector<record>& stack_;          // choices and undo records
+    std::vector<backref_tag>& saved_groups_;  // snapshot store: group records of snapshot records
+    std::vector<quant_slot>& saved_quants_;   // counters of the records that leave a "(?R)"
     std::vector<std::unique_ptr<recursion_frame>> frames_;  // every "(?R)" entered in this attempt
     int choices_ = 0;                     // choice records on the stack
     int depth_ = 0;                       // bodies running inside each other (1: the attempt)
@@ -246,7 +273,8 @@ private:
 backtracker::backtracker(const Pattern& pattern, backref_tag* groups, quant_slot* quants, const char* begin,
                          const char* end, const char* forbid_empty_at)
     : pattern_(pattern), groups_(groups), quants_(quants), begin_(begin), end_(end),
-      forbid_empty_at_(forbid_empty_at), stack_limit_(thread_stack_limit()),
+      forbid_empty_at_(forbid_empty_at), stack_limit_(thread_stack_limit()), scratch_(thread_scratch()),
+      stack_(scratch_.stack), saved_groups_(scratch_.groups), saved_quants_(scratch_.quants),
       page_words_((static_cast<size_t>(pattern.memo_rows_) << memo_page_shift) / 64)
 {
     const search_limits& l = pattern.limits();
@@ -254,6 +282,14 @@ backtracker::backtracker(const Pattern& pattern, backref_tag* groups, quant_slot
     remember_after_ = l.remember_after_steps;
     if (remember_after_ == 0 && pattern.memo_rows_ > 0)
         start_memo();
+}
+
+backtracker::~backtracker()
+{
+    if (stack_.capacity() * sizeof(record) > scratch_keep_bytes)
+        std::vector<record>().swap(stack_);
+    if (saved_groups_.capacity() * sizeof(backref_tag) > scratch_keep_bytes)
+        std::vector<backref_tag>().swap(saved_groups_);
 }
 
 void backtracker::count_step()
