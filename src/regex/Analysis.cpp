@@ -35,18 +35,19 @@ sub_expr* skip_anchors(sub_expr* chain)
     return chain;
 }
 
-bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at);
+bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at, bool bounded);
 
 // Required literals of a group: one alternative's own, or one of every alternative's.
-bool find_required_in_group(const match_group* g, width_range offset, multi_prefix& found, width_range& at)
+bool find_required_in_group(const match_group* g, width_range offset, multi_prefix& found, width_range& at,
+                            bool bounded)
 {
     if (g->alt_count == 1)
-        return find_required(g->alts[0], offset, found, at);
+        return find_required(g->alts[0], offset, found, at, bounded);
     multi_prefix all;
     width_range span{width_inf, 0};
     for (int i = 0; i < g->alt_count; ++i) {
         width_range one;
-        if (!find_required(g->alts[i], offset, all, one) || all.literals.size() > max_literals)
+        if (!find_required(g->alts[i], offset, all, one, bounded) || all.literals.size() > max_literals)
             return false;
         span.min = one.min < span.min ? one.min : span.min;
         span.max = one.max > span.max ? one.max : span.max;
@@ -56,12 +57,13 @@ bool find_required_in_group(const match_group* g, width_range offset, multi_pref
     return true;
 }
 
-// Look along the chain for literals one of which every match holds at an offset from its
-// start that stays bounded (entering groups, and the first iteration of a repeated group);
-// `offset` is the range at the chain's start, `at` receives the literals' range.
-bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at)
+// Look along the chain for literals one of which every match holds (entering groups, and
+// the first iteration of a repeated group), when bounded only at an offset from its start
+// that stays bounded; `offset` is the range at the chain's start, `at` receives the
+// literals' range.
+bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at, bool bounded)
 {
-    for (; n != nullptr && !n->terminal() && offset.max < width_inf; n = n->next) {
+    for (; n != nullptr && !n->terminal() && (!bounded || offset.max < width_inf); n = n->next) {
         prefix_searcher ps;
         if (literal_text(n, ps)) {
             gather_literals(n->next, ps);
@@ -70,11 +72,12 @@ bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, w
             at = offset;
             return true;
         }
-        if (n->kind == node_kind::group && find_required_in_group(static_cast<const match_group*>(n), offset, found, at))
+        if (n->kind == node_kind::group &&
+            find_required_in_group(static_cast<const match_group*>(n), offset, found, at, bounded))
             return true;
         if (n->kind == node_kind::quantifier) {
             auto* q = static_cast<const group_quantifier*>(n);
-            if (q->min >= 1 && find_required_in_group(q->body, offset, found, at))
+            if (q->min >= 1 && find_required_in_group(q->body, offset, found, at, bounded))
                 return true;
         }
         width_range w = n->width();
@@ -110,6 +113,10 @@ void Pattern::analyse(bool has_recursion)
         r->leading = !has_recursion && r->max == INT32_MAX;
         build_lead_suffix(r);
     }
+    auto must = std::make_unique<multi_prefix>();
+    width_range anywhere;
+    if (find_required_in_group(top_, width_range{}, *must, anywhere, false))
+        must_ = std::move(must);
     if (!try_every_start_)
         return;
     if (build_prefix(lead) || build_prefixes(lead))
@@ -127,7 +134,7 @@ void Pattern::analyse(bool has_recursion)
     }
     auto found = std::make_unique<multi_prefix>();
     width_range at;
-    if (!lead_suffix_ && find_required_in_group(top_, width_range{}, *found, at)) {
+    if (!lead_suffix_ && find_required_in_group(top_, width_range{}, *found, at, true)) {
         required_ = std::move(found);
         required_lo_ = static_cast<int>(at.min);
         required_hi_ = static_cast<int>(at.max);

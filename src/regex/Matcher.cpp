@@ -88,6 +88,9 @@ struct search_stopped {
     search_stop why;
 };
 
+// Thrown when a search turns out to have no match at all.
+struct no_match_left {};
+
 }  // namespace
 
 const char* thread_stack_limit()
@@ -263,6 +266,7 @@ private:
     uint64_t budget_;                     // steps allowed while failures are not remembered
     uint64_t remember_after_;             // steps before failures are remembered
     bool memo_on_ = false;                // failed states are being remembered
+    bool must_checked_ = false;           // the literal every match holds was looked for
     size_t memo_bytes_ = 0;               // bytes held by memo pages
     bool memo_full_ = false;              // a page was refused: the budget applies again
     size_t page_words_;                   // 64-bit words per memo page
@@ -304,7 +308,13 @@ void backtracker::count_step()
     // A search that takes a few steps per position is linear already; the memo is for
     // searches that go back over the same positions again and again.
     uint64_t positions = static_cast<uint64_t>(start_ - first_start_);
-    if (!memo_on_ && pattern_.memo_rows_ > 0 && steps_ >= remember_after_ + steps_per_position * positions)
+    if (steps_ < remember_after_ + steps_per_position * positions || must_checked_)
+        return;
+    // A search that starts to cost much first makes sure a literal every match holds is there.
+    must_checked_ = true;
+    if (pattern_.must_ && pattern_.must_->find(first_start_, end_ - 1, end_) == nullptr)
+        throw no_match_left{};
+    if (pattern_.memo_rows_ > 0 && !memo_on_)
         start_memo();
 }
 
@@ -1067,6 +1077,7 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
                 break;
             p = machine.lead_run_end() > p + 1 ? machine.lead_run_end() : p + 1;
         }
+    } catch (const no_match_left&) {
     } catch (const stack_exhausted&) {
         results.set_stopped(search_stop::stack);
     } catch (const search_stopped& stop) {

@@ -647,6 +647,7 @@ void Pattern::compile()
     arena_ = std::make_unique<arena_allocator>();
     prefix_.reset();
     required_.reset();
+    must_.reset();
     first_bytes_.reset();
     try_every_start_ = true;
     pattern_parser parser(*this);

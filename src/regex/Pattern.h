@@ -162,6 +162,7 @@ private:
     std::unique_ptr<multi_prefix> required_;         // literals one of which every match holds at a bounded offset
     int required_lo_ = 0;                            // fewest bytes between a match's start and that literal
     int required_hi_ = 0;                            // most bytes between a match's start and that literal
+    std::unique_ptr<multi_prefix> must_;             // literals one of which every match holds somewhere
     bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
     bool word_start_ = false;                        // every match begins at a word start ("\b", then a word byte)
     std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
