@@ -31,6 +31,8 @@ inline constexpr const char* kReportHeader =
 inline constexpr const char* kProcessStarted = "Process started...";
 inline constexpr const char* kFileWriteError = "file write error";
 inline constexpr const char* kRenameError = "renamimg error";
+// A search that could not finish (too much backtracking, or out of stack): the file is left as it was.
+inline constexpr const char* kSearchStopped = "search stopped: pattern too complex, file left unchanged";
 inline constexpr const char* kFoundInContent = "found in content:";
 inline constexpr const char* kFoundInName = "found in name:";
 inline constexpr const char* kTotalFound = "Total found:";

@@ -72,7 +72,13 @@ int SearchRun::SearchChunk(const std::string& path, bool lastChunk, int& replace
     int found = 0;
     while (state_.fileState == kFileReading && state_.running) {
         state_.matches.t_DeleteList();
-        if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, context + buffer.searchFrom, 0) <= 0)
+        const int hits = state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, context + buffer.searchFrom, 0);
+        if (hits < 0 && state_.regex.GetSearchStop() != regex::search_stop::none) {
+            // Never taken as "no more matches": the file is abandoned, nothing is written.
+            state_.fileState = kFileAbandoned;
+            ReportFailure(runtext::kSearchStopped);
+        }
+        if (hits <= 0)
             break;
         const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset) - context;
         const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "RunFixture.h"
+#include "run/RunTexts.h"
 
 class ScanContentTest : public RunFixture {
 protected:
@@ -131,4 +132,18 @@ TEST_F(ScanContentTest, SearchOnlySkipFileGoesOnWithTheNextTargetAndDirectoriesA
     EXPECT_EQ(report.Lines()[3], "found in content:1");
     EXPECT_EQ(report.Lines()[5], "found in content:1");
     EXPECT_EQ(view.labels.front(), "continue search");
+}
+
+TEST_F(ScanContentTest, ASearchThatCannotFinishLeavesTheFileAndIsReported)
+{
+    // A back-reference keeps the matcher from remembering failed states: its step budget ends
+    // the search, which is never taken as "no more matches".
+    std::string text(40, 'a');
+    text.insert(0, "ab ").append("!b");
+    const std::string path = File("t.txt", text);
+    Replace("(a|a)*\\1b|ab", "X");
+    RunOver({path}, "a");
+    EXPECT_EQ(ReadFile(path), text);
+    EXPECT_EQ(report.Line(2), runtext::kSearchStopped);
+    EXPECT_EQ(run.State().failedTargets, 1);
 }
