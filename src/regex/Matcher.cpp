@@ -900,8 +900,8 @@ bool backtracker::run(const sub_expr* n, const char* p)
             break;
         }
         case node_kind::recursion: {
-            // Each level keeps a frame on the heap; a pattern that recurses without end
-            // runs out of them as the recursive matcher ran out of stack.
+            // Each level keeps a frame on the heap; a pattern that recurses without end (or
+            // deeper than a stack could hold) stops as out of stack.
             if (++recursion_depth_ > max_recursion_depth)
                 throw stack_exhausted{};
             frames_.push_back(std::make_unique<recursion_frame>(recursion_frame{

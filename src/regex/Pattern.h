@@ -45,7 +45,6 @@ struct width_range;
 class arena_allocator;
 struct prefix_searcher;
 struct multi_prefix;
-struct match_state;
 
 // One piece of a parsed substitution text.
 // Bounds on the work of one search. A search that reaches one stops, reports no match and
