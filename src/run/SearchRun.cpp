@@ -10,6 +10,22 @@
 #include "regex/Pattern.h"
 #include "run/RunTexts.h"
 
+namespace {
+
+// Why the engine gave up on a search, for the report.
+const char* SearchStopReason(regex::search_stop stop)
+{
+    switch (stop) {
+    case regex::search_stop::budget: return "too much backtracking: the search's step budget ran out";
+    case regex::search_stop::stack: return "the pattern nests too deeply for the search stack";
+    case regex::search_stop::cancelled: return "the search was cancelled";
+    case regex::search_stop::none: break;
+    }
+    return "the search stopped";
+}
+
+}  // namespace
+
 SearchRun::SearchRun(const JobSettings& job, const Seams& seams)
     : job_(job), seams_(seams), reader_([](int fd, char* buffer, std::size_t n) { return read(fd, buffer, n); })
 {
@@ -181,6 +197,15 @@ void SearchRun::NoteFound(std::string_view text)
 }
 
 void SearchRun::Report(const std::string& line) { seams_.report.Append(line); }
+
+bool SearchRun::SearchStopped(const std::string& path)
+{
+    const regex::search_stop stop = state_.regex.GetSearchStop();
+    if (stop == regex::search_stop::none) return false;
+    state_.fileState = kFileAbandoned;
+    ReportFailure(runtext::kSearchStopped, {RunNote::Kind::Unread, path, SearchStopReason(stop)});
+    return true;
+}
 
 void SearchRun::ReportFailure(const char* caption, const RunNote& note)
 {
