@@ -6,9 +6,12 @@
 
 #include <unistd.h>
 
+#include <cstring>
+
 #include "base/Paths.h"
 #include "regex/Pattern.h"
 #include "run/RunTexts.h"
+#include "targets/TargetOverlap.h"
 
 namespace {
 
@@ -66,6 +69,10 @@ void SearchRun::StartRun()
     if (job_.pattern.empty()) return desktop.Notice(runtext::kNoPhrase);
     if (seams_.targets.lines.Count() == 0) return desktop.Notice(runtext::kNoFile);
     if (UsableGroupCount(job_) < 1) return desktop.Notice(runtext::kRegexpError);
+    if (job_.reportToFile) {
+        const std::string target = TargetHolding(job_.reportFilePath, seams_.targets.Paths());
+        if (!target.empty()) return desktop.Notice(runtext::kReportIsTarget + job_.reportFilePath + "\n" + target);
+    }
     if (!job_.searchOnly && !desktop.AskYesNo(runtext::kChangeWarning)) return;
     if (!job_.searchOnly && !OfferBackup()) return;
     if (!desktop.AskYesNo(runtext::kStartQuestion)) return;
@@ -115,7 +122,8 @@ bool SearchRun::RunJob()
         FailInitialization();
         return true;
     }
-    if (job_.reportToFile) OpenReportFile(state_.reportFile, job_.reportFilePath);
+    if (job_.reportToFile && !OpenReportFile(state_.reportFile, job_.reportFilePath))
+        Tell({RunNote::Kind::Info, job_.reportFilePath, std::string(runtext::kReportFileFailed) + ": " + std::strerror(errno)});
     for (std::size_t i = 0; state_.running && i < count; ++i) {
         PumpNow();
         if (state_.running) RunTarget(i);
