@@ -86,18 +86,19 @@ std::uint64_t FileTimeFromCalendar(std::time_t seconds)
     return TicksFrom(static_cast<std::int64_t>(seconds), 0);
 }
 
-bool ReadFileAttributes(const char* path, FileAttributes& attributes)
+int ReadFileAttributes(const char* path, FileAttributes& attributes)
 {
     struct statx info {};
     if (statx(AT_FDCWD, path, 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
-        return false;
+        return kPathNothing;
+    const int kind = S_ISREG(info.stx_mode) ? kPathFile : S_ISDIR(info.stx_mode) ? kPathDirectory : kPathNothing;
     const struct statx_timestamp& created = (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_ctime;
     attributes.attributes = info.stx_mode;
     attributes.creationTime = TicksFrom(created.tv_sec, created.tv_nsec);
     attributes.lastAccessTime = TicksFrom(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
     attributes.lastWriteTime = TicksFrom(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
     attributes.size = S_ISDIR(info.stx_mode) ? 0 : info.stx_size;
-    return true;
+    return kind;
 }
 
 CFileFinder::CFileFinder()
@@ -122,40 +123,45 @@ WalkTally CFileFinder::Expand(const CWexList<CDynString>& input, CWexList<CDynSt
     WalkTally total;
     // Every start path is walked, even after a cancel; the walk itself stops listing.
     for (const CWexNode<CDynString>* node = input.head; node != nullptr; node = node->next)
-        total += Walk(std::string(node->element.View()), 0);
+        total += Walk(std::string(node->element.View()), 0, DT_UNKNOWN);
     running = false;
     resultIndex_.Clear();
     return total;
 }
 
-WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level)
+WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level, unsigned char type)
 {
-    int kind = GetPathKind(path.c_str());
+    // A start path keeps every rule of GetPathKind (its dot names among them).
+    if (level == 0 && GetPathKind(path.c_str()) == kPathNothing)
+        return {};
+    FileAttributes own;
+    const int kind = ReadFileAttributes(path.c_str(), own);
     if (kind == kPathNothing)
         return {};
-    if (kind == kPathFile || level == maxDepth || IsSymbolicLink(path))
-        return Consider(path, kind, {});
-    DIR* listing = OpenListing(path);
-    if (listing == nullptr)
-        return {};
+    const bool link = type == DT_UNKNOWN ? IsSymbolicLink(path) : type == DT_LNK;
     WalkTally content;
-    for (bool first = true; first || running; first = false) {
-        const dirent* entry = readdir(listing);
-        if (entry == nullptr)
-            break;
-        if (!IsDotEntry(entry->d_name))
-            content += Walk(JoinPath(path, entry->d_name), level + 1);
+    if (kind == kPathDirectory && level != maxDepth && !link) {
+        DIR* listing = OpenListing(path);
+        if (listing == nullptr)
+            return {};
+        for (bool first = true; first || running; first = false) {
+            const dirent* entry = readdir(listing);
+            if (entry == nullptr)
+                break;
+            if (!IsDotEntry(entry->d_name))
+                content += Walk(JoinPath(path, entry->d_name), level + 1, entry->d_type);
+        }
+        closedir(listing);
     }
-    closedir(listing);
+    itemData = own;
     return Consider(path, kind, content);
 }
 
 WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally content)
 {
     bool wanted = (kind == kPathFile && wantFiles) || (kind == kPathDirectory && wantDirs);
-    if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0) ||
-        !ReadFileAttributes(path.c_str(), itemData)) {
-        Report(0, path.c_str());
+    if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0)) {
+        Report(0, path.c_str(), kind);
         return content;
     }
     bool ok = MatchesCriteria(kind, content);
@@ -166,13 +172,13 @@ WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally con
         ++content.dirs;
     }
     if (ok)
-        TakeResult(path);
+        TakeResult(path, kind);
     else
-        Report(0, path.c_str());
+        Report(0, path.c_str(), kind);
     return content;
 }
 
-void CFileFinder::TakeResult(const std::string& path)
+void CFileFinder::TakeResult(const std::string& path, int kind)
 {
     CDynString absolute = PathString(path);
     if (absolute.View().front() != '/')
@@ -180,16 +186,16 @@ void CFileFinder::TakeResult(const std::string& path)
     bool fresh = !results->unique || !resultIndex_.Contains(absolute.View());
     if (fresh && results->t_Insert(results->tail, PathString(absolute.View())) != nullptr) {
         resultIndex_.Add(absolute.View());
-        Report(results->count, absolute.GetText());
+        Report(results->count, absolute.GetText(), kind);
     } else if (desktop != nullptr) {
         desktop->PumpMessages();
     }
 }
 
-void CFileFinder::Report(std::int32_t added, const char* path)
+void CFileFinder::Report(std::int32_t added, const char* path, int kind)
 {
     if (notifyWindow != nullptr)
-        notifyWindow->OnFinderNotify(added, path);
+        notifyWindow->OnFinderNotify(added, path, kind);
     if (desktop != nullptr)
         desktop->PumpMessages();
 }

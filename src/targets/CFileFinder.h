@@ -81,8 +81,9 @@ struct FinderCriteria {
 class FinderObserver {
 public:
     virtual ~FinderObserver() = default;
-    // added: 0 when the path was not taken, else the new number of results.
-    virtual void OnFinderNotify(std::int32_t added, const char* path) = 0;
+    // added: 0 when the path was not taken, else the new number of results; kind: the
+    // path's GetPathKind as the walk found it.
+    virtual void OnFinderNotify(std::int32_t added, const char* path, int kind) = 0;
 };
 
 // Dropped names with the point where they were dropped.
@@ -96,8 +97,10 @@ struct FileDrop {
 
 // A calendar time (seconds since 1970 UTC) as ticks since 1601-01-01 UTC.
 std::uint64_t FileTimeFromCalendar(std::time_t seconds);
-// Reads the attributes of path (following a link); false when it cannot be read.
-bool ReadFileAttributes(const char* path, FileAttributes& attributes);
+// Reads the kind of path (following a link: kPathFile, kPathDirectory, or kPathNothing for
+// anything else and for a path that cannot be read) and, for a file or directory, its
+// attributes, with one status call.
+int ReadFileAttributes(const char* path, FileAttributes& attributes);
 
 class CFileFinder : public CRegexp {
 public:
@@ -128,11 +131,14 @@ public:
     WalkTally Expand(const CWexList<CDynString>& input, CWexList<CDynString>& output,
                      std::int32_t depth, bool wantDirectories, bool wantFileItems,
                      CDynString pattern, bool ignoreCase, bool clearOutput);
-    // One walk step: path at the given level, its content first.
-    WalkTally Walk(const std::string& path, std::int32_t level);
-    // Tests path (of the given GetPathKind, with its content tally) and adds it to the
-    // results when it passes; returns the content tally with path counted in when it passed
-    // kind and pattern.
+    // One walk step: path at the given level, its content first. `type` is the entry's type
+    // as its directory listing gives it (DT_UNKNOWN for a start path, or when the listing
+    // does not say): the entry is looked at with one status call, and a second only to tell
+    // a link whose listing does not say so.
+    WalkTally Walk(const std::string& path, std::int32_t level, unsigned char type);
+    // Tests path (of the given GetPathKind, its attributes in itemData, with its content
+    // tally) and adds it to the results when it passes; returns the content tally with path
+    // counted in when it passed kind and pattern.
     WalkTally Consider(const std::string& path, int kind, WalkTally content);
     // Whether the item (attributes in itemData) meets the advanced criteria.
     bool MatchesCriteria(int kind, const WalkTally& content) const;
@@ -150,10 +156,10 @@ public:
                             int width, int height) const;
 
 private:
-    // Appends a taken path to the results and reports it.
-    void TakeResult(const std::string& path);
-    // Reports path and lets pending messages run.
-    void Report(std::int32_t added, const char* path);
+    // Appends a taken path (of the given kind) to the results and reports it.
+    void TakeResult(const std::string& path, int kind);
+    // Reports path (of the given kind) and lets pending messages run.
+    void Report(std::int32_t added, const char* path, int kind);
 
     // The results' texts, for the duplicate test.
     PathIndex resultIndex_;

@@ -105,8 +105,15 @@ bool TargetList::NormalizeTargets()
     for (CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next)
         node->element.caseSensitive = false;
     outputList.t_Sort(outputList.head, 0, outputList.tail, outputList.count - 1, false);
-    FillListFromOutput(true);
+    // The gathered paths were just found to exist and counted: they go back without being
+    // looked at again.
+    lines.Clear();
+    for (const CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next)
+        lines.Append(std::string(node->element.View()));
+    inputList.t_DeleteList();
+    outputList.t_DeleteList();
     normalized = true;
+    ShowRecount();
     return true;
 }
 
@@ -128,13 +135,13 @@ void TargetList::Empty()
     ShowCounters();
 }
 
-void TargetList::OnFinderNotify(std::int32_t added, const char* path)
+void TargetList::OnFinderNotify(std::int32_t added, const char* path, int kind)
 {
     ShowStatus(path != nullptr ? path : "");
     if (added == 0)
         return;
     ++allCount;
-    ++(GetPathKind(path) == kPathFile ? fileCount : dirCount);
+    ++(kind == kPathFile ? fileCount : dirCount);
     ShowCounters();
 }
 
