@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "base/Paths.h"
 #include "regex/Pattern.h"
 #include "run/RunTexts.h"
@@ -119,6 +121,7 @@ bool SearchRun::RunJob()
     }
     if (job_.reportToFile) OpenReportFile(state_.reportFile, job_.reportFilePath);
     for (std::size_t i = 0; state_.running && i < count; ++i) RunTarget(i);
+    FlushBatch();
     state_.readBuffer.Free();
     state_.regex.Clear();
     seams_.progress.SetPosition(static_cast<int>(count));
@@ -147,24 +150,82 @@ void SearchRun::FailInitialization()
     Report(runtext::kDone);
 }
 
+namespace {
+
+// The most scanned targets with a rewrite that wait for one flush; each holds a descriptor and
+// a slot of the signal cleanup.
+constexpr std::size_t kBatchRewrites = 32;
+
+}  // namespace
+
 void SearchRun::RunTarget(std::size_t i)
 {
+    if (!MayBatch()) FlushBatch();
     const LineList& lines = seams_.targets.lines;
-    const std::string path = i < lines.Count() ? lines.Line(i) : std::string();
-    seams_.view.ShowCurrentTarget(path);
-    const int kind = GetPathKind(path.c_str());
+    scanned_ = ScannedTarget{};
+    scanned_.index = i;
+    scanned_.path = i < lines.Count() ? lines.Line(i) : std::string();
+    seams_.view.ShowCurrentTarget(scanned_.path);
+    scanned_.kind = GetPathKind(scanned_.path.c_str());
     state_.output.clear();
-    const int replacedBefore = state_.replacedTotal;
-    if (job_.inContent && kind == kPathFile) {
-        const int n = ScanContent(path);
-        if (n > 0) {
-            Report(path);
-            Report(runtext::kFoundInContent + std::to_string(n));
-            if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInContent, n);
-        }
+    if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path);
+    ScannedTarget target = std::exchange(scanned_, ScannedTarget{});
+    if (!MayBatch()) {
+        FlushBatch();
+        return FinishTarget(target, nullptr);
     }
+    batch_.push_back(std::move(target));
+    const auto rewrites = std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; });
+    if (static_cast<std::size_t>(rewrites) >= kBatchRewrites) FlushBatch();
+}
+
+bool SearchRun::MayBatch() const
+{
+    return !job_.searchOnly && state_.processAll && !job_.inFileNames && !job_.inDirNames && !job_.reportToFile;
+}
+
+void SearchRun::FlushBatch()
+{
+    // Crash safety: every new content of the batch is complete and written before one flush
+    // of its file system, and no target is renamed before that flush succeeded. A successful
+    // syncfs also says that no write-back on the file system failed since the descriptor it
+    // was given was opened (Linux 5.8 on); it is given the batch's first temporary file there,
+    // so it vouches for all of them. Where it fails, each commit flushes its own file and
+    // reports its own failure. So, as with a flush per file, each target is wholly old or
+    // wholly new after a crash at any moment; only the journal commits and disk cache
+    // flushes are shared. The directories are flushed once each, after their renames.
+    std::set<dev_t> tried;
+    std::set<dev_t> flushed;
+    for (const ScannedTarget& target : batch_) {
+        if (!target.rewrite || !tried.insert(target.rewrite->Device()).second) continue;
+        if (target.rewrite->SyncFileSystem()) flushed.insert(target.rewrite->Device());
+    }
+    std::set<std::string> directories;
+    for (ScannedTarget& target : batch_) {
+        if (target.rewrite && flushed.contains(target.rewrite->Device())) target.rewrite->MarkFlushed();
+        FinishTarget(target, &directories);
+    }
+    batch_.clear();
+    for (const std::string& directory : directories) SyncDirectory(directory);
+}
+
+void SearchRun::FinishTarget(ScannedTarget& target, std::set<std::string>* directories)
+{
+    const int replacedBefore = state_.replacedTotal;
+    if (target.rewrite && FinishRewrite(target)) {
+        if (directories != nullptr) directories->insert(target.rewrite->Directory());
+        else SyncDirectory(target.rewrite->Directory());
+    }
+    target.rewrite.reset();
+    const std::string& path = target.path;
+    if (target.found > 0) {
+        Report(path);
+        Report(runtext::kFoundInContent + std::to_string(target.found));
+        if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInContent, target.found);
+    }
+    const int kind = target.kind;
     if ((job_.inFileNames && kind == kPathFile) || (job_.inDirNames && kind == kPathDirectory)) {
-        const int n = ScanName(path, i);
+        const int n = ScanName(path, target.index);
         if (n > 0) {
             Report(path);
             Report(runtext::kFoundInName + std::to_string(n));
