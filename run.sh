@@ -3,4 +3,4 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")" && pwd)
 "$top/scripts/setup.sh" build
-exec "$top/build/bin/qmend" --help "$@"
+exec "$top/build/bin/quillmend" "$@"

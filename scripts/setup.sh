@@ -10,6 +10,8 @@ packages=(
   p7zip-full                      # the archiver the backup runs
   perl                            # the regex engine's differential tests
   acl                             # setfacl: the run's tests of kept ACLs
+  qt6-base-dev                    # the desktop program
+  xvfb xauth imagemagick          # screenshots of the desktop program on a virtual display
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // The backup archive before a run that may change files: the temp dir is emptied, every
 // target is copied below it at its absolute path (its mirror path), and the external archiver
-// packs the temp dir into the archive the user chose, zip or 7z by its extension. The archiver
+// packs the temp dir into the archive the user chose, zip or 7z by its extension; the archive
+// is written under a temporary name beside it and renamed over it only when complete. The archiver
 // is started without a shell and waited for; a failed start, a non-zero exit status or a
 // missing archive is a failed backup, and then the run does not start.
 #pragma once
@@ -54,8 +55,13 @@ struct BackupSettings {
   CDynString archiverPath;  // full path of the archiver
 };
 
+// Why the archive may not be written at archivePath (it is one of the targets, or lies inside
+// a target directory, by device and inode), or an empty text when it may.
+std::string ArchiveRefusal(const std::string& archivePath, const std::vector<std::string>& targets);
+
 // Makes the backup archive at archivePath from every item of the target list (normalised
-// first). Asks before the temp dir is emptied; every failure is shown as "Archiving failed: "
+// first); refuses an archive that is a target or lies inside one before anything else. Asks
+// before the temp dir is emptied; every failure is shown as "Archiving failed: "
 // and its reason. Returns true only when the archiver made the archive.
 bool MakeBackupArchive(Desktop& desktop, Progress* progress, TargetList& targets,
                        const BackupSettings& settings, const CDynString& archivePath);

@@ -9,6 +9,7 @@
 #include "backup/Backup.h"
 #include "backup/CommandLine.h"
 #include "base/Paths.h"
+#include "targets/TargetOverlap.h"
 
 namespace fs = std::filesystem;
 
@@ -16,33 +17,6 @@ namespace {
 
 bool IsExecutableFile(const std::string& path) {
   return GetPathKind(path.c_str()) == kPathFile && access(path.c_str(), X_OK) == 0;
-}
-
-// The path with every link resolved, as far as it exists; the last component itself is not
-// followed, so a listed link stands for itself (the emptying removes a link, never its target).
-fs::path ResolvedParent(const std::string& path) {
-  std::error_code error;
-  fs::path absolute = fs::absolute(fs::path(path), error).lexically_normal();
-  if (absolute.has_filename()) {
-    return fs::weakly_canonical(absolute.parent_path(), error) / absolute.filename();
-  }
-  return fs::weakly_canonical(absolute, error);
-}
-
-fs::path Resolved(const std::string& path) {
-  std::error_code error;
-  fs::path resolved = fs::weakly_canonical(fs::absolute(fs::path(path), error), error);
-  std::string text = resolved.string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return fs::path(text);
-}
-
-// Whether `inner` is `outer` or lies below it.
-bool IsWithin(const fs::path& inner, const fs::path& outer) {
-  const std::string& in = inner.native();
-  const std::string& out = outer.native();
-  if (in.compare(0, out.size(), out) != 0) return false;
-  return in.size() == out.size() || out == "/" || in[out.size()] == '/';
 }
 
 }  // namespace
@@ -89,15 +63,19 @@ std::string BackupCommandLine(const std::string& archiverPath, const std::string
 
 std::string TempDirRefusal(const std::string& tempDir, const std::vector<std::string>& targets,
                            const std::string& archivePath) {
-  fs::path temp = Resolved(tempDir);
-  std::string home = HomeDirectory();
-  if (temp == "/" || (!home.empty() && IsWithin(Resolved(home), temp))) {
+  const std::string temp = ResolvedPath(tempDir, true);
+  const std::string home = HomeDirectory();
+  if (temp == "/" || (!home.empty() && IsWithin(ResolvedPath(home, true), temp))) {
     return "the temp dir \"" + tempDir + "\" is the root or holds the home directory.";
   }
+  // A listed link is refused both where it lies and where it points: emptying would delete
+  // the file the run is about to change, without an archived copy.
   for (const std::string& target : targets) {
-    if (IsWithin(ResolvedParent(target), temp)) return "the temp dir holds the target:\r\n" + target;
+    if (IsWithin(ResolvedPath(target, false), temp) || IsWithin(ResolvedPath(target, true), temp)) {
+      return "the temp dir holds the target:\r\n" + target;
+    }
   }
-  if (!archivePath.empty() && IsWithin(ResolvedParent(archivePath), temp)) {
+  if (!archivePath.empty() && IsWithin(ResolvedPath(archivePath, false), temp)) {
     return "the temp dir holds the archive:\r\n" + archivePath;
   }
   return "";

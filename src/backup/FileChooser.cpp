@@ -12,11 +12,11 @@ namespace {
 constexpr const char* kAllFilesFilter = "all files|*||";
 constexpr const char* kArchiveFilter = "ZIP files(zip)|*.zip|7z files(7z)|*.7z||";
 
-// Makes a confirmed path the last file and its directory the last and the current directory.
+// Makes a confirmed path the last file and its directory the last directory. The process's
+// current directory stays: relative paths given at the start must keep their meaning.
 void RememberChoice(FileChooser& chooser, const std::string& path) {
   chooser.lastFile = CDynString(path);
   chooser.lastDirectory = CDynString(CutPath(path.c_str()).directory);
-  ChangeCurrentDirectory(chooser.lastDirectory);
 }
 
 std::string TextOf(const char* text) { return text != nullptr ? text : ""; }

@@ -40,6 +40,10 @@ int CompareTexts(std::string_view left, std::string_view right, bool caseSensiti
 {
     std::size_t common = std::min(left.size(), right.size());
     for (std::size_t i = 0; i < common; ++i) {
+        // Equal bytes are equal folded too; sorted paths share long prefixes, so this test
+        // decides most positions without folding.
+        if (left[i] == right[i])
+            continue;
         unsigned char a = static_cast<unsigned char>(caseSensitive ? left[i] : FoldAtoZ(left[i]));
         unsigned char b = static_cast<unsigned char>(caseSensitive ? right[i] : FoldAtoZ(right[i]));
         if (a != b)

@@ -201,7 +201,8 @@ public:
     }
 
     // Sorts the elements from leftNode (at leftIndex) to rightNode (at rightIndex) inclusive
-    // by exchanging contents (quicksort, pivot in the middle).
+    // by exchanging contents (quicksort, pivot in the middle); O(n log n) on lists that are
+    // sorted, reversed or in directory order.
     void t_Sort(Node* leftNode, std::int32_t leftIndex, Node* rightNode, std::int32_t rightIndex,
                 bool descending)
         requires std::same_as<T, CDynString>;
@@ -284,45 +285,61 @@ inline bool WexSortsBefore(const CDynString& a, const CDynString& b, bool caseSe
 }
 
 // The pivot's flag decides the left cursor's test, the element's flag the right cursor's.
+// The pivot is reached from leftNode, so one pass costs the length of its range, never a walk
+// over the whole list; and the smaller part is sorted by recursion while the larger one is
+// sorted by the next pass, so the stack stays logarithmic. The parts are disjoint, so the
+// order in which they are sorted does not change the result.
 template <typename T>
 void CWexList<T>::t_Sort(Node* leftNode, std::int32_t leftIndex, Node* rightNode,
                          std::int32_t rightIndex, bool descending)
     requires std::same_as<T, CDynString>
 {
-    if (count <= 0 || leftNode == nullptr || rightNode == nullptr)
-        return;
-    const CDynString* middle = (*this)[(leftIndex + rightIndex) / 2];
-    if (middle == nullptr)
-        return;
-    const CDynString pivot = *middle;
-    auto leftMoves = [&](const CDynString& e) {
-        return descending ? WexSortsBefore(pivot, e, pivot.caseSensitive)
-                          : WexSortsBefore(e, pivot, pivot.caseSensitive);
-    };
-    auto rightMoves = [&](const CDynString& e) {
-        return descending ? WexSortsBefore(e, pivot, e.caseSensitive)
-                          : WexSortsBefore(pivot, e, e.caseSensitive);
-    };
-    Node* left = leftNode;
-    Node* right = rightNode;
-    std::int32_t li = leftIndex;
-    std::int32_t ri = rightIndex;
-    while (li <= ri && left != nullptr && right != nullptr) {
-        for (; left != nullptr && leftMoves(left->element); left = left->next)
+    while (count > 0 && leftNode != nullptr && rightNode != nullptr) {
+        const Node* middle = Walk(leftNode, (leftIndex + rightIndex) / 2 - leftIndex, true);
+        if (middle == nullptr)
+            return;
+        const CDynString pivot = middle->element;
+        auto leftMoves = [&](const CDynString& e) {
+            return descending ? WexSortsBefore(pivot, e, pivot.caseSensitive)
+                              : WexSortsBefore(e, pivot, pivot.caseSensitive);
+        };
+        auto rightMoves = [&](const CDynString& e) {
+            return descending ? WexSortsBefore(e, pivot, e.caseSensitive)
+                              : WexSortsBefore(pivot, e, e.caseSensitive);
+        };
+        Node* left = leftNode;
+        Node* right = rightNode;
+        std::int32_t li = leftIndex;
+        std::int32_t ri = rightIndex;
+        while (li <= ri && left != nullptr && right != nullptr) {
+            for (; left != nullptr && leftMoves(left->element); left = left->next)
+                ++li;
+            for (; right != nullptr && rightMoves(right->element); right = right->prev)
+                --ri;
+            if (left == nullptr || right == nullptr || li > ri)
+                break;
+            if (li < ri)
+                std::swap(left->element, right->element);
+            left = left->next;
             ++li;
-        for (; right != nullptr && rightMoves(right->element); right = right->prev)
+            right = right->prev;
             --ri;
-        if (left == nullptr || right == nullptr || li > ri)
-            break;
-        if (li < ri)
-            std::swap(left->element, right->element);
-        left = left->next;
-        ++li;
-        right = right->prev;
-        --ri;
+        }
+        const bool sortLeft = ri > leftIndex;
+        const bool sortRight = li < rightIndex;
+        // Go on with the larger part (or the only one), recurse into the other.
+        if (sortRight && (!sortLeft || rightIndex - li > ri - leftIndex)) {
+            if (sortLeft)
+                t_Sort(leftNode, leftIndex, right, ri, descending);
+            leftNode = left;
+            leftIndex = li;
+        } else if (sortLeft) {
+            if (sortRight)
+                t_Sort(left, li, rightNode, rightIndex, descending);
+            rightNode = right;
+            rightIndex = ri;
+        } else {
+            return;
+        }
     }
-    if (ri > leftIndex)
-        t_Sort(leftNode, leftIndex, right, ri, descending);
-    if (li < rightIndex)
-        t_Sort(left, li, rightNode, rightIndex, descending);
 }

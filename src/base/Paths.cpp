@@ -1,8 +1,10 @@
 /*
  * The path toolkit. Cutting and joining are done on the text (POSIX rules: "/" separates,
  * a leading "/" is the root); classification and the current directory ask the file system.
- * Making a relative path absolute keeps its whole directory part and normalises "." and
- * ".." lexically.
+ * A path is a string of bytes: only "/" separates, so a tab, CR, LF or backslash at its end
+ * is part of its name. Making a path absolute keeps its whole directory part and never
+ * resolves "." or ".." as text: "lnk/../f" is the f beside what lnk points to, so those
+ * components are resolved by the file system.
  */
 #include "base/Paths.h"
 
@@ -10,9 +12,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -36,14 +41,39 @@ std::size_t TrimmedLength(std::string_view text, bool alsoSlash)
     return n;
 }
 
-std::string Trimmed(std::string_view text)
+// The text without trailing "/" (the root stays "/").
+std::string WithoutTrailingSlashes(std::string_view text)
 {
-    return std::string(text.substr(0, TrimmedLength(text, true)));
+    std::size_t n = text.size();
+    while (n > 1 && text[n - 1] == '/')
+        --n;
+    return std::string(text.substr(0, n));
 }
 
 bool IsDotName(std::string_view name)
 {
     return name == "." || name == "..";
+}
+
+// Whether a component of path is "." or "..".
+bool HasDotComponent(std::string_view path)
+{
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = std::min(path.find('/', start), path.size());
+        if (IsDotName(path.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The path with every link resolved, or nothing when it cannot be resolved.
+std::optional<std::string> RealPath(const std::string& path)
+{
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
+    if (!real)
+        return std::nullopt;
+    return std::string(real.get());
 }
 
 // directory + "/" + name, without doubling the root's separator; a bare name when the
@@ -86,7 +116,7 @@ PathParts CutPath(const char* path)
     PathParts parts;
     if (path == nullptr)
         return parts;
-    std::string text = Trimmed(path);
+    std::string text = WithoutTrailingSlashes(path);
     if (IsDotName(text))
         text += '/';
     std::size_t slash = text.rfind('/');
@@ -97,7 +127,7 @@ PathParts CutPath(const char* path)
     } else {
         parts.name = text;
     }
-    parts.directory = Trimmed(directoryWithSeparator);
+    parts.directory = WithoutTrailingSlashes(directoryWithSeparator);
     std::size_t dot = parts.name.rfind('.');
     if (dot == std::string::npos || dot == 0 || IsDotName(parts.name)) {
         parts.baseName = parts.name;
@@ -124,19 +154,30 @@ int GetPathKind(const char* path)
     return kPathNothing;
 }
 
+std::string ResolveDotComponents(const std::string& path)
+{
+    if (!HasDotComponent(path))
+        return path;
+    const PathParts parts = CutPath(path.c_str());
+    if (IsDotName(parts.name) || parts.name.empty())
+        return RealPath(path).value_or(path);
+    const std::optional<std::string> directory = RealPath(parts.directory.empty() ? "." : parts.directory);
+    return directory ? JoinPath(*directory, parts.name) : path;
+}
+
 int MakeAbsolute(CDynString& path)
 {
     if (path.IsEmpty())
         return kPathNothing;
-    if (path.View().front() != '/') {
+    std::string text(path.View());
+    if (text.front() != '/') {
         CDynString current;
-        if (ReadCurrentDirectory(current)) {
-            std::filesystem::path joined =
-                std::filesystem::path(std::string(current.View())) / Trimmed(path.View());
-            std::string normal = Trimmed(joined.lexically_normal().string());
-            path.Assign(normal.data(), normal.size());
-        }
+        if (!ReadCurrentDirectory(current))
+            return kPathNothing;
+        text = JoinPath(std::string(current.View()), text);
     }
+    text = ResolveDotComponents(WithoutTrailingSlashes(text));
+    path.Assign(text.data(), text.size());
     return GetPathKind(path.GetText());
 }
 
@@ -154,16 +195,9 @@ bool ReadCurrentDirectory(CDynString& directory)
     std::string current = std::filesystem::current_path(error).string();
     if (error || current.empty())
         return false;
-    current = Trimmed(current);
+    current = WithoutTrailingSlashes(current);
     directory.Assign(current.data(), current.size());
     return true;
-}
-
-bool ChangeCurrentDirectory(const CDynString& directory)
-{
-    if (directory.IsEmpty())
-        return false;
-    return chdir(directory.GetText()) == 0;
 }
 
 bool SetBaseName(CDynString& path, const char* newBase, bool dropExtension)

@@ -1,9 +1,11 @@
 /*
  * Path toolkit on top of CDynString and the file system: cutting a path into parts,
  * classifying it, making it absolute, trimming separators, random renaming and the current
- * directory. Paths are POSIX paths: "/" separates, there is no drive part (the field stays
- * for callers and is always empty), the root is "/" and stays "/" when trailing separators
- * are cut, and no length limit applies beyond the system's own.
+ * directory. Paths are POSIX paths kept byte for byte: only "/" separates, there is no drive
+ * part (the field stays for callers and is always empty), the root is "/" and stays "/" when
+ * trailing separators are cut, and no length limit applies beyond the system's own. The
+ * program never changes its current directory, so a relative path always means what it
+ * meant when the program started.
  */
 #pragma once
 
@@ -37,15 +39,23 @@ inline constexpr int kPathDirectory = 2;
 bool TrimSeparators(char* text, bool alsoSlash);
 bool TrimSeparators(CDynString& text, bool alsoSlash);
 
-// Cuts a path into its parts (after trimming separators; "." and ".." have an empty name).
+// Cuts a path into its parts after cutting trailing "/" (a trailing tab, CR, LF or "\\" is
+// part of the name); "." and ".." have an empty name.
 PathParts CutPath(const char* path);
 
 // 0 for none, ".", "..", a last component "." or "..", a missing or unreadable path, a FIFO,
 // socket or device; 1 for a regular file; 2 for a directory. Symbolic links are followed.
 int GetPathKind(const char* path);
 
-// A relative path becomes the current directory joined with it, lexically normalised; an
-// absolute path stays. None or empty stays. Returns GetPathKind of the result.
+// The path with its "." and ".." components resolved by the file system: a path ending in
+// one becomes the directory it names; otherwise the directory part is resolved and the last
+// component kept (a listed link stays the link). Unchanged when it has no such component or
+// cannot be resolved.
+std::string ResolveDotComponents(const std::string& path);
+
+// A relative path becomes the current directory joined with it, byte for byte; trailing "/"
+// are cut and "." and ".." components resolved (ResolveDotComponents), never as text. None
+// or empty stays. Returns GetPathKind of the result.
 int MakeAbsolute(CDynString& path);
 
 // The user's home directory: $HOME when set and not empty, else the password database's
@@ -54,8 +64,6 @@ std::string HomeDirectory();
 
 // Reads the process's current directory (trailing separators removed); false on failure.
 bool ReadCurrentDirectory(CDynString& directory);
-// Changes the process's current directory; false when the path is empty or the change fails.
-bool ChangeCurrentDirectory(const CDynString& directory);
 
 // Path becomes directory + "/" + newBase, then "." + the old extension unless dropExtension.
 bool SetBaseName(CDynString& path, const char* newBase, bool dropExtension);

@@ -8,6 +8,9 @@
 
 #include <getopt.h>
 
+#include "cli/Preflight.h"
+#include "regex/CRegexp.h"
+
 namespace {
 
 // Long options without a short form.
@@ -163,13 +166,18 @@ bool ApplyOption(int option, const char* argument, CliOptions& options)
     }
 }
 
-// The expansion's settings that depend on more than one option.
+// The expansion's settings that depend on more than one option. A name pattern the engine
+// refuses is an error here (the expansion itself would let every name pass).
 void FinishExpandOptions(CliOptions& options)
 {
     ExpandOptions& expand = options.expand;
     if (options.exactName && !expand.pattern.empty()) expand.pattern = RewriteExactMatch(expand.pattern, true);
     if (options.zeroSizeDirs) SetZeroSizeDirs(expand.criteria);
     if (options.emptyDirs) SetEmptyDirs(expand.criteria);
+    if (expand.pattern.empty()) return;
+    const std::string problem =
+        PatternProblem(expand.pattern, CRegexp::EngineFlags(expand.ignoreCase ? "i" : ""), nullptr);
+    if (!problem.empty()) options.error = "invalid --name pattern: " + problem;
 }
 
 }  // namespace
@@ -201,7 +209,7 @@ CliOptions ParseOptions(int argc, char** argv)
         return options;
     }
     options.job.pattern = argv[optind++];
-    if (options.job.wholeWord) options.job.pattern = "\\b" + options.job.pattern + "\\b";
+    if (options.job.wholeWord) options.job.pattern = WrapWholeWord(options.job.pattern, options.job.extended);
     options.paths.assign(argv + optind, argv + argc);
     return options;
 }
@@ -257,6 +265,10 @@ std::string UsageText()
            "The report goes to standard output; occurrences, questions and notices to\n"
            "standard error.\n"
            "\n"
+           "Paths are taken byte for byte and made absolute against the starting directory;\n"
+           "the report file and the archive may not be a target nor lie inside one.\n"
+           "\n"
            "Exit status: 0 something was found, 1 nothing was found or a question was\n"
-           "answered No, 2 bad usage or an error message, 3 a target could not be changed.\n";
+           "answered No, 2 bad usage, an error message or a PATH that could not be listed,\n"
+           "3 a target could not be changed.\n";
 }

@@ -55,7 +55,12 @@ void Terminal::Follow(LineList& report)
 void Terminal::Notice(const std::string& text, const std::string&)
 {
     showedNotice_ = true;
-    std::fprintf(err_, "qmend: %s\n", MessageForTerminal(text).c_str());
+    std::string shown = MessageForTerminal(text);
+    if (text == runtext::kRegexpError && !regexpDetail_.empty()) {
+        shown += ' ';
+        shown += EscapeForTerminal(regexpDetail_);
+    }
+    std::fprintf(err_, "qmend: %s\n", shown.c_str());
 }
 
 bool Terminal::AskYesNo(const std::string& text, const std::string&) { return Ask(text); }

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "base/Desktop.h"
 #include "base/LineList.h"
@@ -45,6 +46,8 @@ public:
     void ForgetNotices() { showedNotice_ = false; }
     // "Process all !" is ticked: occurrences are no longer shown.
     void SetProcessAll(bool on) { processAll_ = on; }
+    // The engine's message for the job's pattern, added to the "Regexp error!" notice.
+    void SetRegexpDetail(std::string detail) { regexpDetail_ = std::move(detail); }
 
     void Notice(const std::string& text, const std::string& caption = kAppCaption) override;
     bool AskYesNo(const std::string& text, const std::string& caption = kAppCaption) override;
@@ -109,4 +112,6 @@ private:
     bool showedNotice_ = false;
     // The go button's label.
     std::string goLabel_ = runtext::kGoIdle;
+    // Why the engine refuses the job's pattern; empty when it does not.
+    std::string regexpDetail_;
 };

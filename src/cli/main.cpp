@@ -6,10 +6,12 @@
  * starts it, with the terminal answering its questions and occurrences.
  *
  * Exit status: 0 something was found; 1 nothing was found, or a question was answered No;
- * 2 bad usage, an error message of the run's start, or a target that could not be read; 3 a
- * target that could not be changed (this wins over 2). Each such target gets a line with its
- * path and the reason on standard error, and a replacing run ends with a summary there.
+ * 2 bad usage, an error message of the run's start, a PATH that could not be listed (the
+ * others are still processed) or a target that could not be read; 3 a target that could not
+ * be changed (this wins over 2). Each such target gets a line with its path and the reason on
+ * standard error, and a replacing run ends with a summary there.
  */
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,9 +19,11 @@
 #include "backup/FileChooser.h"
 #include "base/Random.h"
 #include "cli/Options.h"
+#include "cli/Preflight.h"
 #include "cli/SignalHandlers.h"
 #include "cli/Terminal.h"
 #include "cli/TerminalText.h"
+#include "regex/CRegexp.h"
 #include "run/SearchRun.h"
 #include "settings/ConfigPage.h"
 #include "settings/Startup.h"
@@ -44,16 +48,15 @@ int Fail(const std::string& message)
     return kExitError;
 }
 
-// Adds the paths to the list as dropped names are added; reports the missing ones.
-void AddPaths(TargetList& targets, const std::vector<std::string>& paths)
+// Adds the paths to the list as dropped names are added; reports each one that cannot be
+// listed with the reason. Whether every path was listed.
+bool AddPaths(TargetList& targets, const std::vector<std::string>& paths)
 {
-    FileDrop drop;
-    drop.names = paths;
     std::vector<std::string> skipped;
-    CFileFinder::AddDroppedFiles(&drop, true, targets.outputList, 0, 0, 10000, 10000, &skipped);
-    targets.FillListFromOutput(false);
+    targets.AddPaths(paths, &skipped);
     for (const std::string& path : skipped)
-        std::fprintf(stderr, "qmend: %s: no such file or directory\n", EscapeForTerminal(path).c_str());
+        std::fprintf(stderr, "qmend: %s: %s\n", EscapeForTerminal(path).c_str(), WhyNotListed(path).c_str());
+    return skipped.empty();
 }
 
 // Loads --config and applies the command line's values to the configuration page; an
@@ -86,13 +89,18 @@ JobSettings JobFrom(const CliOptions& options, const CMainConfigPage1& page)
     return job;
 }
 
-// The target list of the paths, expanded unless asked not to.
-void BuildTargets(const CliOptions& options, TargetList& targets)
+// The target list of the paths, expanded unless asked not to, then normalised; `given`
+// receives the listed paths as the command line named them. Whether every path was listed.
+bool BuildTargets(const CliOptions& options, TargetList& targets, std::vector<std::string>& given)
 {
-    AddPaths(targets, options.paths);
-    if (options.noExpand) return;
-    CFileFinder finder;
-    ExpandTargets(targets, finder, options.expand);
+    const bool allListed = AddPaths(targets, options.paths);
+    given = targets.Paths();
+    if (!options.noExpand) {
+        CFileFinder finder;
+        ExpandTargets(targets, finder, options.expand);
+    }
+    targets.NormalizeTargets();
+    return allListed;
 }
 
 // Tells a target's note on standard error.
@@ -137,7 +145,7 @@ int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, 
 
 int main(int argc, char** argv)
 {
-    const CliOptions options = ParseOptions(argc, argv);
+    CliOptions options = ParseOptions(argc, argv);
     if (options.help) {
         std::fputs(UsageText().c_str(), stdout);
         return kExitFound;
@@ -147,6 +155,7 @@ int main(int argc, char** argv)
         return kExitFound;
     }
     if (!options.error.empty()) return Fail(options.error);
+    MakePathsAbsolute(options);
     SeedRandomFromTime();
     InstallSignalHandlers();
     Terminal terminal(stdin, stdout, stderr, {options.yes, options.backupArchive, options.emptyTempDir});
@@ -160,11 +169,17 @@ int main(int argc, char** argv)
     if (!options.saveConfig.empty())
         return SaveParamsTo(sheet, options.saveConfig) ? kExitFound : Fail("cannot write " + options.saveConfig);
     TargetList targets;
-    BuildTargets(options, targets);
+    std::vector<std::string> guarded;
+    const bool allListed = BuildTargets(options, targets, guarded);
+    const int missingStatus = allListed ? kExitFound : kExitError;
     if (options.list) {
-        targets.NormalizeTargets();
         for (const std::string& path : targets.Paths()) std::printf("%s\n", EscapeForTerminal(path).c_str());
-        return kExitFound;
+        return missingStatus;
     }
-    return Run(options, JobFrom(options, sheet.page), targets, terminal, startup.archiverPath);
+    guarded.insert(guarded.end(), targets.Paths().begin(), targets.Paths().end());
+    if (const std::string refusal = WrittenPathProblem(options, guarded); !refusal.empty()) return Fail(refusal);
+    const JobSettings job = JobFrom(options, sheet.page);
+    terminal.SetRegexpDetail(
+        PatternProblem(job.pattern, CRegexp::EngineFlags(""), job.searchOnly ? nullptr : &job.replacement));
+    return std::max(Run(options, job, targets, terminal, startup.archiverPath), missingStatus);
 }

@@ -1,8 +1,9 @@
 /*
  * JobSettings: what the user asked a run to do, as the work and configuration pages hold it.
  * The run reads these values and never writes them. Also here: the rule every buffer size
- * and overlap must pass before a run may start, and the flag string the job's pattern is
- * compiled with.
+ * and overlap must pass before a run may start, the flag string the job's pattern is
+ * compiled with, the pattern test of "Test regexp!" and the start checks, and the
+ * whole-word wrapping of the pattern text.
  */
 #pragma once
 
@@ -54,3 +55,21 @@ bool BufferSettingsValid(std::uint64_t bufferSize, std::uint64_t overlap);
 
 // The flag string of the run's pattern: "n", then "i", "m", "s", "x" for the ticked options.
 std::string RunFlagString(const JobSettings& job);
+
+// The groups of the job's pattern compiled without flags, group 0 included; -1 when the
+// pattern does not compile, has no group, or (for a replacing job) the replacement is not a
+// valid substitution for it.
+int UsableGroupCount(const JobSettings& job);
+
+// What "Test regexp!" tells about the job's pattern.
+std::string TestRegexpMessage(const JobSettings& job);
+
+// Whether pattern begins and ends with a word boundary "\b" (the b in either case).
+bool IsWholeWordWrapped(const std::string& pattern);
+// The pattern between word boundaries as one group, "\b(?:" + pattern + ")\b", so that an
+// alternation binds inside the boundaries. In extended mode the closing part starts on a
+// line of its own, so that a trailing "#" comment cannot swallow it.
+std::string WrapWholeWord(const std::string& pattern, bool extended);
+// The inverse of WrapWholeWord for either mode; a pattern that is merely "\b" ... "\b" loses
+// the two boundaries; any other pattern is returned as it is.
+std::string UnwrapWholeWord(const std::string& pattern, bool extended);

@@ -55,6 +55,7 @@ int SearchRun::ScanContent(const std::string& path)
     ReadBuffer& buffer = state_.readBuffer;
     buffer.StartFile();
     while (state_.running) {
+        PumpNow();
         ReadBuffer::Fill fill = buffer.ReadChunk(fd, reader_);
         if (fill != ReadBuffer::Fill::Error) {
             state_.output.clear();

@@ -41,24 +41,6 @@ void SearchRun::OnCancel()
 
 void SearchRun::OnProcessAll(bool ticked) { state_.processAll = ticked ? 1 : 0; }
 
-namespace {
-
-// Whether the pattern compiles without flags with at least the whole-match group and, for
-// a replacing job, the replacement is a valid substitution.
-bool PatternUsable(const JobSettings& job)
-{
-    CRegexp probe;
-    if (!probe.Compile(job.pattern.c_str(), "") || probe.GetGroupCount() < 1) return false;
-    if (job.searchOnly) return true;
-    try {
-        return probe.SetSubstitution(job.replacement.c_str());
-    } catch (const regex::bad_regexpr&) {
-        return false;
-    }
-}
-
-}  // namespace
-
 void SearchRun::StartRun()
 {
     Desktop& desktop = seams_.desktop;
@@ -69,7 +51,7 @@ void SearchRun::StartRun()
     if (!job_.inContent && !job_.inFileNames && !job_.inDirNames) return desktop.Notice(runtext::kNothingChecked);
     if (job_.pattern.empty()) return desktop.Notice(runtext::kNoPhrase);
     if (seams_.targets.lines.Count() == 0) return desktop.Notice(runtext::kNoFile);
-    if (!PatternUsable(job_)) return desktop.Notice(runtext::kRegexpError);
+    if (UsableGroupCount(job_) < 1) return desktop.Notice(runtext::kRegexpError);
     if (!job_.searchOnly && !desktop.AskYesNo(runtext::kChangeWarning)) return;
     if (!job_.searchOnly && !OfferBackup()) return;
     if (!desktop.AskYesNo(runtext::kStartQuestion)) return;
@@ -120,7 +102,10 @@ bool SearchRun::RunJob()
         return true;
     }
     if (job_.reportToFile) OpenReportFile(state_.reportFile, job_.reportFilePath);
-    for (std::size_t i = 0; state_.running && i < count; ++i) RunTarget(i);
+    for (std::size_t i = 0; state_.running && i < count; ++i) {
+        PumpNow();
+        if (state_.running) RunTarget(i);
+    }
     FlushBatch();
     state_.readBuffer.Free();
     state_.regex.Clear();
@@ -148,6 +133,15 @@ void SearchRun::FailInitialization()
     seams_.view.ShowBoxText(runtext::kProcessDone);
     Report(runtext::kError);
     Report(runtext::kDone);
+}
+
+void SearchRun::PumpNow()
+{
+    constexpr auto kPumpInterval = std::chrono::milliseconds(50);
+    const auto now = std::chrono::steady_clock::now();
+    if (!state_.processAll || now - lastPump_ < kPumpInterval) return;
+    lastPump_ = now;
+    seams_.desktop.PumpMessages();
 }
 
 namespace {

@@ -12,6 +12,7 @@
  */
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -161,6 +162,9 @@ private:
     void Tell(const RunNote& note);
     // Shows running state values in the page's boxes.
     void PushValues();
+    // Under "Process all !", handles pending window messages at most once per 50 ms, so that
+    // Cancel can be clicked while the run asks nothing more.
+    void PumpNow();
 
     // The job's settings.
     const JobSettings& job_;
@@ -179,4 +183,6 @@ private:
     ScannedTarget scanned_;
     // Scanned targets waiting for one flush of their new contents, in list order.
     std::vector<ScannedTarget> batch_;
+    // When PumpNow last handled messages.
+    std::chrono::steady_clock::time_point lastPump_;
 };

@@ -86,19 +86,18 @@ std::uint64_t FileTimeFromCalendar(std::time_t seconds)
     return TicksFrom(static_cast<std::int64_t>(seconds), 0);
 }
 
-int ReadFileAttributes(const char* path, FileAttributes& attributes)
+bool ReadFileAttributes(const char* path, FileAttributes& attributes)
 {
     struct statx info {};
     if (statx(AT_FDCWD, path, 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
-        return kPathNothing;
-    const int kind = S_ISREG(info.stx_mode) ? kPathFile : S_ISDIR(info.stx_mode) ? kPathDirectory : kPathNothing;
+        return false;
     const struct statx_timestamp& created = (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_ctime;
     attributes.attributes = info.stx_mode;
     attributes.creationTime = TicksFrom(created.tv_sec, created.tv_nsec);
     attributes.lastAccessTime = TicksFrom(info.stx_atime.tv_sec, info.stx_atime.tv_nsec);
     attributes.lastWriteTime = TicksFrom(info.stx_mtime.tv_sec, info.stx_mtime.tv_nsec);
     attributes.size = S_ISDIR(info.stx_mode) ? 0 : info.stx_size;
-    return kind;
+    return true;
 }
 
 CFileFinder::CFileFinder()
@@ -123,44 +122,46 @@ WalkTally CFileFinder::Expand(const CWexList<CDynString>& input, CWexList<CDynSt
     WalkTally total;
     // Every start path is walked, even after a cancel; the walk itself stops listing.
     for (const CWexNode<CDynString>* node = input.head; node != nullptr; node = node->next)
-        total += Walk(std::string(node->element.View()), 0, DT_UNKNOWN);
+        total += Walk(std::string(node->element.View()), 0);
     running = false;
     resultIndex_.Clear();
     return total;
 }
 
-WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level, unsigned char type)
+WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level)
 {
-    // A start path keeps every rule of GetPathKind (its dot names among them).
-    if (level == 0 && GetPathKind(path.c_str()) == kPathNothing)
-        return {};
-    FileAttributes own;
-    const int kind = ReadFileAttributes(path.c_str(), own);
+    return WalkKind(path, level, GetPathKind(path.c_str()));
+}
+
+WalkTally CFileFinder::WalkKind(const std::string& path, std::int32_t level, int kind)
+{
     if (kind == kPathNothing)
         return {};
-    const bool link = type == DT_UNKNOWN ? IsSymbolicLink(path) : type == DT_LNK;
+    if (kind == kPathFile || level == maxDepth || IsSymbolicLink(path))
+        return Consider(path, kind, {});
+    DIR* listing = OpenListing(path);
+    if (listing == nullptr)
+        return {};
     WalkTally content;
-    if (kind == kPathDirectory && level != maxDepth && !link) {
-        DIR* listing = OpenListing(path);
-        if (listing == nullptr)
-            return {};
-        for (bool first = true; first || running; first = false) {
-            const dirent* entry = readdir(listing);
-            if (entry == nullptr)
-                break;
-            if (!IsDotEntry(entry->d_name))
-                content += Walk(JoinPath(path, entry->d_name), level + 1, entry->d_type);
-        }
-        closedir(listing);
+    for (bool first = true; first || running; first = false) {
+        const dirent* entry = readdir(listing);
+        if (entry == nullptr)
+            break;
+        if (IsDotEntry(entry->d_name))
+            continue;
+        // A listing that says "regular file" has answered GetPathKind already: it is no link.
+        const std::string child = JoinPath(path, entry->d_name);
+        content += WalkKind(child, level + 1, entry->d_type == DT_REG ? kPathFile : GetPathKind(child.c_str()));
     }
-    itemData = own;
+    closedir(listing);
     return Consider(path, kind, content);
 }
 
 WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally content)
 {
     bool wanted = (kind == kPathFile && wantFiles) || (kind == kPathDirectory && wantDirs);
-    if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0)) {
+    if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0) ||
+        !ReadFileAttributes(path.c_str(), itemData)) {
         Report(0, path.c_str(), kind);
         return content;
     }

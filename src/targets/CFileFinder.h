@@ -97,10 +97,8 @@ struct FileDrop {
 
 // A calendar time (seconds since 1970 UTC) as ticks since 1601-01-01 UTC.
 std::uint64_t FileTimeFromCalendar(std::time_t seconds);
-// Reads the kind of path (following a link: kPathFile, kPathDirectory, or kPathNothing for
-// anything else and for a path that cannot be read) and, for a file or directory, its
-// attributes, with one status call.
-int ReadFileAttributes(const char* path, FileAttributes& attributes);
+// Reads the attributes of path (following a link); false when it cannot be read.
+bool ReadFileAttributes(const char* path, FileAttributes& attributes);
 
 class CFileFinder : public CRegexp {
 public:
@@ -131,21 +129,19 @@ public:
     WalkTally Expand(const CWexList<CDynString>& input, CWexList<CDynString>& output,
                      std::int32_t depth, bool wantDirectories, bool wantFileItems,
                      CDynString pattern, bool ignoreCase, bool clearOutput);
-    // One walk step: path at the given level, its content first. `type` is the entry's type
-    // as its directory listing gives it (DT_UNKNOWN for a start path, or when the listing
-    // does not say): the entry is looked at with one status call, and a second only to tell
-    // a link whose listing does not say so.
-    WalkTally Walk(const std::string& path, std::int32_t level, unsigned char type);
-    // Tests path (of the given GetPathKind, its attributes in itemData, with its content
-    // tally) and adds it to the results when it passes; returns the content tally with path
-    // counted in when it passed kind and pattern.
+    // One walk step: path at the given level, its content first.
+    WalkTally Walk(const std::string& path, std::int32_t level);
+    // Tests path (of the given GetPathKind, with its content tally) and adds it to the
+    // results when it passes; returns the content tally with path counted in when it passed
+    // kind and pattern.
     WalkTally Consider(const std::string& path, int kind, WalkTally content);
     // Whether the item (attributes in itemData) meets the advanced criteria.
     bool MatchesCriteria(int kind, const WalkTally& content) const;
 
-    // Adds the dropped names to list (emptied first when clearFirst): "." and ".." and
-    // unknown paths are skipped (into `skipped` when given), the rest made absolute (their
-    // directory part kept) and appended unless already there. Nothing is taken from a drop
+    // Adds the dropped names to list (emptied first when clearFirst): unknown paths are
+    // skipped (into `skipped` when given), the rest made absolute by MakeAbsolute (bytes and
+    // directory part kept, "." and ".." resolved by the file system) and appended unless
+    // already there. Nothing is taken from a drop
     // outside x0..x1, y0..y1. Returns the number of dropped names, 0 when nothing was taken.
     static int AddDroppedFiles(const FileDrop* drop, bool clearFirst, CWexList<CDynString>& list,
                                int x0, int y0, int x1, int y1,
@@ -156,6 +152,8 @@ public:
                             int width, int height) const;
 
 private:
+    // Walk for a path whose GetPathKind is known.
+    WalkTally WalkKind(const std::string& path, std::int32_t level, int kind);
     // Appends a taken path (of the given kind) to the results and reports it.
     void TakeResult(const std::string& path, int kind);
     // Reports path (of the given kind) and lets pending messages run.

@@ -1,24 +1,18 @@
 /*
  * CFileFinder::AddDroppedFiles: dropped names become absolute paths in a working list. A
- * relative name keeps its whole directory part (it is joined to the current directory and
- * normalised), so it names the file that was dropped; names the file system does not know
- * are skipped and handed back to the caller, who may report them.
+ * relative name keeps its whole directory part and its bytes (it is joined to the current
+ * directory), so it names the file that was dropped; ".", ".." and names ending in them
+ * name the directory they mean. Names the file system does not know are skipped and handed
+ * back to the caller, who may report them.
  */
 #include "base/Paths.h"
 #include "targets/CFileFinder.h"
 
 namespace {
 
-bool IsDotName(std::string_view name)
-{
-    return name == "." || name == "..";
-}
-
 // The dropped name as an absolute path of an existing file or directory, or none.
 bool UsableDroppedName(const std::string& name, CDynString& absolute)
 {
-    if (IsDotName(name) || IsDotName(CutPath(name.c_str()).name))
-        return false;
     absolute = PathString(name);
     return MakeAbsolute(absolute) != kPathNothing;
 }

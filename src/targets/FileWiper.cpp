@@ -92,10 +92,9 @@ FileWiper::FileWiper(Desktop& desktop) : desktop_(desktop)
 
 bool FileWiper::Wipe(CDynString path, bool keepRoot, int rounds)
 {
-    // The root is compared with the walk's absolute paths, so it must be absolute itself.
-    if (!path.IsEmpty() && path.View().front() != '/')
-        MakeAbsolute(path);
-    TrimSeparators(path, true);
+    // The root is compared with the walk's absolute paths, so it must be absolute itself;
+    // only trailing "/" are cut: any other byte at the end belongs to its name.
+    MakeAbsolute(path);
     Entry entry = EntryOf(path.GetText());
     if (entry == Entry::Link)
         return !keepRoot && unlink(path.GetText()) == 0;

@@ -5,6 +5,8 @@
 #include "targets/TargetList.h"
 
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "base/Desktop.h"
 #include "base/Paths.h"
@@ -105,15 +107,17 @@ bool TargetList::NormalizeTargets()
     for (CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next)
         node->element.caseSensitive = false;
     outputList.t_Sort(outputList.head, 0, outputList.tail, outputList.count - 1, false);
-    // The gathered paths were just found to exist and counted: they go back without being
-    // looked at again.
-    lines.Clear();
+    // GatherList has just kept the existing, distinct paths and counted them, so the sorted
+    // list becomes the lines without asking the file system about every path again.
+    std::vector<std::string> sorted;
+    sorted.reserve(static_cast<std::size_t>(outputList.count));
     for (const CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next)
-        lines.Append(std::string(node->element.View()));
+        sorted.emplace_back(node->element.View());
+    lines.Assign(std::move(sorted));
     inputList.t_DeleteList();
     outputList.t_DeleteList();
-    normalized = true;
     ShowRecount();
+    normalized = true;
     return true;
 }
 

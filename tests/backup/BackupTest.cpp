@@ -118,12 +118,17 @@ TEST_F(Backup, AwkwardNamesReachTheArchiverWhole) {
   Script(scratch / "rec 7za", "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args\"\n: > \"$4\"\n");
   settings.archiverPath = CDynString(scratch / "rec 7za");
   ASSERT_TRUE(Make(archive));
-  EXPECT_EQ(ReadFile(scratch / "args"), "a\n-tzip\n--\n" + archive + "\n" + temp + "/\n");
+  // The archiver writes into a private directory beside the archive, which is then renamed.
+  const std::string args = ReadFile(scratch / "args");
+  EXPECT_TRUE(args.starts_with("a\n-tzip\n--\n" + archives + "/.qmend-archive-")) << args;
+  EXPECT_TRUE(args.ends_with("/my \"arch\" $PATH `uname`.zip\n" + temp + "/\n")) << args;
+  EXPECT_EQ(FilesBelow(archives), (Files{{"my \"arch\" $PATH `uname`.zip", ""}}));
 }
 
-TEST_F(Backup, AFailingArchiverStopsWithTheTargetsUntouched) {
+TEST_F(Backup, AFailingArchiverStopsWithTheTargetsAndTheOldArchiveUntouched) {
   List({data + "/docs", data + "/docs/a.txt", data + "/docs/sub/b.txt"});
   Files before = FilesBelow(data);
+  WriteFile(archives + "/x.zip", "old archive");
   BackupSettings real = settings;
   Script(scratch / "7za", "exit 2\n");
   settings.archiverPath = CDynString(scratch / "7za");
@@ -135,10 +140,11 @@ TEST_F(Backup, AFailingArchiverStopsWithTheTargetsUntouched) {
   settings.archiverPath = "/bin/true";
   EXPECT_FALSE(Make(archives + "/x.zip"));
   EXPECT_EQ(Last(), "Archiving failed: the archiver made no archive at:\r\n" + archives + "/x.zip");
+  EXPECT_EQ(FilesBelow(archives), (Files{{"x.zip", "old archive"}})) << "nothing left beside it either";
   settings = real;
   WriteFile(archives + "/plain", "p");
   EXPECT_FALSE(Make(archives + "/plain/x.7z"));
-  EXPECT_TRUE(Last().starts_with("Archiving failed: the archiver ended with exit status"));
+  EXPECT_EQ(Last(), "Archiving failed: could not create a temporary archive beside:\r\n" + archives + "/plain/x.7z");
 
   // A read-only archive folder, for a user the permissions really hold for.
   chmod(scratch.Path().c_str(), 0755);
@@ -147,10 +153,23 @@ TEST_F(Backup, AFailingArchiverStopsWithTheTargetsUntouched) {
   fs::create_directory(temp);
   ASSERT_TRUE(GiveToNobody(temp));
   EXPECT_EQ(RunAsNobody([&] {
-              return !Make(archives + "/ro.zip") && Last().starts_with("Archiving failed: the archiver ended") ? 0 : 1;
+              return !Make(archives + "/ro.zip") && Last().starts_with("Archiving failed: could not create") ? 0 : 1;
             }), 0);
   EXPECT_EQ(GetPathKind((archives + "/ro.zip").c_str()), kPathNothing);
   EXPECT_EQ(FilesBelow(data), before);
+}
+
+TEST_F(Backup, AnArchiveAmongTheTargetsIsRefusedBeforeAnythingHappens) {
+  fs::create_hard_link(data + "/docs/a.txt", scratch / "hard.zip");
+  List({data + "/docs", data + "/docs/a.txt"});
+  for (const std::string& archive : {data + "/docs/a.txt", data + "/docs/new/x.zip", scratch / "hard.zip"}) {
+    EXPECT_FALSE(MakeBackupArchive(desktop, &progress, targets, settings, CDynString(archive)));
+    EXPECT_TRUE(Last().starts_with("Archiving failed: the archive is one of the targets or lies inside one:")) << archive;
+  }
+  EXPECT_EQ(desktop.MessageTexts().size(), 3u) << "no question asked";
+  EXPECT_EQ(ReadFile(data + "/docs/a.txt"), std::string("a\0b", 3));
+  EXPECT_EQ(ReadFile(temp + "/leftover.txt"), "old");
+  EXPECT_EQ(ArchiveRefusal(scratch / "docs.zip", {data + "/docs"}), "");
 }
 
 TEST_F(Backup, EmptyingIsRefusedForTheRootHomeAndDirectoriesHoldingATargetOrTheArchive) {
@@ -158,6 +177,12 @@ TEST_F(Backup, EmptyingIsRefusedForTheRootHomeAndDirectoriesHoldingATargetOrTheA
   List({data + "/docs/a.txt", temp + "/keep.txt"});
   EXPECT_FALSE(Make(archives + "/x.zip"));
   EXPECT_EQ(Last(), "Archiving failed: the temp dir holds the target:\r\n" + temp + "/keep.txt");
+  EXPECT_EQ(ReadFile(temp + "/keep.txt"), "k");
+  // A listed link into the temp dir: emptying would delete the file it points to.
+  fs::create_symlink(temp + "/keep.txt", scratch / "to-keep");
+  List({scratch / "to-keep"});
+  EXPECT_FALSE(Make(archives + "/x.zip"));
+  EXPECT_EQ(Last(), "Archiving failed: the temp dir holds the target:\r\n" + scratch / "to-keep");
   EXPECT_EQ(ReadFile(temp + "/keep.txt"), "k");
   List({data + "/docs/a.txt"});
   EXPECT_FALSE(Make(temp + "/sub/x.zip"));

@@ -50,6 +50,7 @@ protected:
     }
     std::string File(const std::string& name, const std::string& bytes)
     {
+        std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
         EXPECT_TRUE(WriteFile(dir / name, bytes));
         return dir / name;
     }
@@ -90,10 +91,19 @@ TEST_F(QmendTest, ExitStatusSaysWhatHappened)
     EXPECT_EQ(Qmend("--buffer-size=12k qmend a.txt", "").status, 2);
     const Outcome badPattern = Qmend("-y '(' a.txt", "");
     EXPECT_EQ(badPattern.status, 2);
-    EXPECT_EQ(badPattern.err, "qmend: Regexp error!\n");
+    EXPECT_EQ(badPattern.err, "qmend: Regexp error! mismatched parenthesis\n");
+    const Outcome badName = Qmend("--list --name='a(' a.txt", "");
+    EXPECT_EQ(badName.status, 2);
+    EXPECT_EQ(badName.err, "qmend: invalid --name pattern: mismatched parenthesis\n");
     const Outcome missing = Qmend("-y qmend gone.txt", "");
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "qmend: gone.txt: no such file or directory\nqmend: No file choosen.\n");
+    EXPECT_EQ(missing.err, "qmend: gone.txt: No such file or directory\nqmend: No file choosen.\n");
+    // A missing path among good ones: the good ones are processed, the status still says it.
+    const Outcome partly = Qmend("-a -y qmend gone.txt a.txt a.txt/x", "");
+    EXPECT_EQ(partly.status, 2);
+    EXPECT_EQ(partly.out, found.out);
+    EXPECT_TRUE(partly.err.starts_with("qmend: gone.txt: No such file or directory\n"
+                                       "qmend: a.txt/x: Not a directory\n")) << partly.err;
 
     File("b.txt", "taken");
     const Outcome refused = Qmend("-a -y --names --no-content -r b a a.txt", "");
@@ -251,13 +261,61 @@ TEST_F(QmendTest, ConfigurationIsSavedLoadedAndOverriddenByTheCommandLine)
 TEST_F(QmendTest, BackupIsMadeOnlyWhenAskedAndAllowedToEmptyTheTempDir)
 {
     const std::string target = File("t.txt", "abc");
-    std::filesystem::create_directory(dir / "tmp");
-    const std::string backup = "-a -y -r X --temp-dir=tmp --backup=" + dir / "b.zip" + " b t.txt";
+    std::filesystem::create_directories(dir / "tmp");
+    // Relative paths keep the meaning they had at the start: the archive goes to adir/, and
+    // tmp/ is emptied, not adir/tmp/.
+    const std::string userData = File("adir/tmp/user.txt", "mine");
+    const std::string backup = "-a -y -r X --temp-dir=tmp --backup=adir/b.zip b t.txt";
     EXPECT_NE(Qmend(backup, "").status, 0);
     EXPECT_EQ(ReadFile(target), "abc");
-    EXPECT_FALSE(std::filesystem::exists(dir / "b.zip"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "adir/b.zip"));
     EXPECT_EQ(Qmend("--empty-temp-dir " + backup, "").status, 0);
     EXPECT_EQ(ReadFile(target), "aXc");
-    ASSERT_TRUE(std::filesystem::exists(dir / "b.zip"));
-    EXPECT_EQ(std::system(("7za t '" + dir / "b.zip" + "' > /dev/null").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::exists(dir / "adir/b.zip"));
+    EXPECT_EQ(std::system(("7za t '" + dir / "adir/b.zip" + "' > /dev/null").c_str()), 0);
+    EXPECT_EQ(ReadFile(userData), "mine");
+
+    // A failure message quoting a path shows its control bytes escaped.
+    File("plain", "p");
+    const Outcome odd = Qmend("-a -y -r X --temp-dir=tmp --empty-temp-dir --backup=\"$(printf 'plain/\\033[2J.zip')\" b t.txt", "");
+    EXPECT_EQ(odd.status, 2);
+    EXPECT_NE(odd.err.find("Archiving failed: could not create a temporary archive beside:\n" + dir / "plain/\\x1B[2J.zip\n"),
+              std::string::npos) << odd.err;
+    EXPECT_EQ(ReadFile(target), "aXc");
+}
+
+TEST_F(QmendTest, ReportAndArchiveAreNeverTargetsAndMustBeWritable)
+{
+    const std::string target = File("d/t.txt", "abc");
+    File("plain", "p");
+    const std::pair<std::string, std::string> refused[] = {
+        {"--report=d/t.txt", "qmend: the report file " + target + " is one of the targets or lies inside one: " + dir / "d"},
+        {"--report=d/new.txt", "qmend: the report file " + dir / "d/new.txt" + " is one of the targets or lies inside one: " + dir / "d"},
+        {"--report=plain/r.txt", "qmend: cannot write the report file " + dir / "plain/r.txt" + ": Not a directory"},
+        {"--backup=d/t.txt", "qmend: the backup archive " + target + " is one of the targets or lies inside one: " + dir / "d"},
+    };
+    for (const auto& [option, message] : refused) {
+        const Outcome outcome = Qmend("-a -y -r X " + option + " b d", "");
+        EXPECT_EQ(outcome.status, 2) << option;
+        EXPECT_EQ(outcome.err, message + "\n") << option;
+        EXPECT_EQ(ReadFile(target), "abc") << option;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "d/new.txt"));
+    EXPECT_EQ(Qmend("-a -y --report=r.txt b d", "").status, 0);
+    EXPECT_NE(ReadFile(dir / "r.txt").find(target), std::string::npos);
+}
+
+TEST_F(QmendTest, PathsAreTakenByteForByteAndDotsMeanWhatTheFileSystemSays)
+{
+    const std::string plain = File("f", "x"), tab = File("f\t", "x"), backslash = File("f\\", "x");
+    EXPECT_EQ(Qmend("-a -y -r Y x \"$(printf 'f\\t')\" 'f\\'", "").status, 0);
+    EXPECT_EQ(ReadFile(plain) + ReadFile(tab) + ReadFile(backslash), "xYY");
+    // lnk/../g is the g beside what lnk points to, not the g beside lnk.
+    const std::string beside = File("g", "x"), inner = File("a/g", "x");
+    File("a/sub/h", "");
+    std::filesystem::create_directory_symlink("a/sub", dir / "lnk");
+    EXPECT_EQ(Qmend("-a -y -r Y x lnk/../g", "").status, 0);
+    EXPECT_EQ(ReadFile(beside) + ReadFile(inner), "xY");
+    EXPECT_EQ(Qmend("--list --no-expand . lnk/.. a/sub/../sub/.", "").out,
+              dir.Path() + "\n" + dir / "a" + "\n" + dir / "a/sub" + "\n");
 }

@@ -31,14 +31,15 @@ TEST(TargetList, DropMakesNamesAbsoluteSkipsUnknownOnesAndHintsAtDirectories)
     Lines skipped;
     {
         CurrentDirectory here(tree.root);
-        list.OnDropFiles(desktop, {{"sub/a.txt", "missing", "B.txt", ".", "sub/..", upper, "b.txt"}, 5, 5}, &skipped);
+        list.OnDropFiles(desktop, {{"sub/a.txt", "missing", "B.txt", upper, "b.txt"}, 5, 5}, &skipped);
+        EXPECT_EQ(list.Paths(), (Lines{nested, upper, lower})) << "B.txt and b.txt are two files";
+        EXPECT_EQ(skipped, (Lines{"missing"}));
+        EXPECT_EQ(list.fileCount, 3);
+        EXPECT_TRUE(desktop.messages.empty()) << "files only: no hint";
+        // "." and a name ending in ".." are the directory they mean.
+        list.OnDropFiles(desktop, {{dir, ".", lower, "sub/.."}, 0, 0});
     }
-    EXPECT_EQ(list.Paths(), (Lines{nested, upper, lower})) << "B.txt and b.txt are two files";
-    EXPECT_EQ(skipped, (Lines{"missing", ".", "sub/.."}));
-    EXPECT_EQ(list.fileCount, 3);
-    EXPECT_TRUE(desktop.messages.empty()) << "files only: no hint";
-    list.OnDropFiles(desktop, {{dir, lower}, 0, 0});
-    EXPECT_EQ(list.Paths(), (Lines{nested, upper, lower, dir}));
+    EXPECT_EQ(list.Paths(), (Lines{nested, upper, lower, dir, tree.root}));
     EXPECT_EQ(desktop.MessageTexts(), (Lines{kDirectoriesHint}));
     list.OnDropFiles(desktop, {{upper}, 0, 0});
     EXPECT_EQ(desktop.messages.size(), 2u) << "a file dropped while a directory is listed";

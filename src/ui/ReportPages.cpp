@@ -1,0 +1,24 @@
+#include "ui/ReportPages.h"
+
+#include <QVBoxLayout>
+
+ReportSettingsPage::ReportSettingsPage(Desktop& desktop, QWidget* parent) : WorkPage(desktop, parent)
+{
+    reportToFile = new QCheckBox(QStringLiteral("report to file"), this);
+    auto* gather = new QCheckBox(QStringLiteral("gather results in report"), this);
+    gather->setEnabled(false);
+    gather->hide();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(reportToFile);
+    layout->addStretch();
+    WatchKeys();
+}
+
+ReportPage::ReportPage(Desktop& desktop, LineList& report, QWidget* parent) : WorkPage(desktop, parent)
+{
+    list = new LineListView(report, kMinimumExtent, this);
+    list->setAccessibleName(QStringLiteral("Report"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(list);
+    WatchKeys();
+}

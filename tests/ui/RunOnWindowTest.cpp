@@ -1,0 +1,156 @@
+/*
+ * Runs started and answered on the real window: occurrence by occurrence, "Process all !",
+ * Cancel, the occurrence box's selection in CR LF and UTF-8 text, a backup picked in the
+ * archive dialog, and files dropped on the target page.
+ */
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include <cstdio>
+
+#include "WindowHarness.h"
+#include "ui/TargetPageWidget.h"
+
+namespace {
+
+// The questions before a replacing run without backup, answered Yes, No, Yes.
+void AnswerReplaceQuestions(Script& script)
+{
+    script.Box(QMessageBox::Yes).Box(QMessageBox::No).Box(QMessageBox::Yes);
+}
+
+TEST_F(WindowTest, ReplaceRunIsAnsweredOccurrenceByOccurrence)
+{
+    const std::string a = Target("a.txt", "w1 w2 w3\n");
+    const std::string b = Target("b.txt", "w4 w5\n");
+    Job("w(\\d)", "<$1>");
+    AnswerReplaceQuestions(script);
+    StartPage& start = *window->startPage;
+    script.Then(Answer(start.go)).Then(Answer(start.skipWord)).Then(Answer(start.go));
+    // "Skip this file" drops what was confirmed in that file.
+    script.Then(Answer(start.go, [&] { EXPECT_EQ(start.currentTarget->text().toStdString(), b); }));
+    script.Then(Answer(start.skipFile));
+    start.go->click();
+    EXPECT_EQ(ReadFile(a), "<1> w2 <3>\n");
+    EXPECT_EQ(ReadFile(b), "w4 w5\n");
+    EXPECT_EQ(start.totalFound->text(), "5");
+    EXPECT_EQ(window->Report().Line(window->Report().Count() - 1), "Done.");
+}
+
+TEST_F(WindowTest, ProcessAllTakesTheRestAndCancelKeepsTheFile)
+{
+    const std::string a = Target("a.txt", "x x x\n");
+    Job("x", "y");
+    AnswerReplaceQuestions(script);
+    script.Then(Answer(window->startPage->skipWord)).Then(Answer(window->startPage->processAll));
+    window->startPage->go->click();
+    EXPECT_EQ(ReadFile(a), "x y y\n");
+    EXPECT_FALSE(window->startPage->processAll->isChecked());
+
+    ASSERT_TRUE(WriteFile(a, "x x\n"));
+    AnswerReplaceQuestions(script);
+    script.Then(Answer(window->startPage->go)).Then(Answer(window->startPage->cancel));
+    window->startPage->go->click();
+    EXPECT_EQ(ReadFile(a), "x x\n");
+}
+
+TEST_F(WindowTest, CancelStopsARunThatAsksNothingMore)
+{
+    constexpr int kFiles = 3000;
+    std::vector<std::string> paths;
+    for (int i = 0; i < kFiles; ++i) {
+        paths.push_back(programDir / std::to_string(i));
+        ASSERT_TRUE(WriteFile(paths.back(), "qmend"));
+    }
+    window->Targets().targets.AddPaths(paths);
+    script.Box(QMessageBox::Yes).Then(Answer(window->startPage->processAll)).Then([this] {
+        window->startPage->cancel->click();
+        return true;
+    });
+    window->startPage->go->click();
+    EXPECT_LT(window->startPage->totalFound->text().toInt(), kFiles);
+    EXPECT_EQ(window->Report().Line(window->Report().Count() - 1), "Done.");
+}
+
+TEST_F(WindowTest, SelectionIsTheMatchInCrLfAndUtf8Text)
+{
+    Target("crlf.txt", "one\r\ntwo\r\nthree f\xC3\xB6ur\r\n");
+    Target("latin1.txt", "eins\r\nzwei\ndrei gr\xFC\xDF" "e \x01 vier\n");
+    Job("f..ur|gr..e");
+    std::vector<QString> selected;
+    QString lastBox;
+    const auto note = [&] {
+        selected.push_back(window->startPage->occurrence->textCursor().selectedText());
+        lastBox = window->startPage->occurrence->toPlainText();
+    };
+    script.Box(QMessageBox::Yes).Then(Answer(window->startPage->go, note)).Then(Answer(window->startPage->go, note));
+    window->startPage->go->click();
+    // Valid UTF-8 shows as UTF-8 ("f..ur" took the two bytes of one letter), other text as Latin-1.
+    EXPECT_EQ(selected, std::vector<QString>({QString::fromUtf8("f\xC3\xB6ur"), QString::fromLatin1("gr\xFC\xDF" "e")}));
+    EXPECT_TRUE(lastBox.contains(QChar(0x2401)));
+}
+
+TEST_F(WindowTest, BackupGoesToTheArchivePickedInTheDialog)
+{
+    const std::string a = Target("a.txt", "keep me\n");
+    const std::string archive = programDir / "qmend_arch/backup.zip";
+    Job("keep", "drop");
+    script.Box(QMessageBox::Yes).Box(QMessageBox::Yes);
+    script.Modal<QFileDialog>([&](QFileDialog* dialog) {
+        // The dialog opens in the archive dir; the name is typed.
+        EXPECT_EQ(dialog->directory().absolutePath().toStdString(), programDir / "qmend_arch");
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("backup.zip"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    // Emptying the temp dir, then the start.
+    script.Boxes(2, QMessageBox::Yes).Then(Answer(window->startPage->processAll));
+    window->startPage->go->click();
+    EXPECT_EQ(ReadFile(a), "drop me\n");
+    std::string listing;
+    if (FILE* pipe = popen(("7za l '" + archive + "'").c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) listing.append(buffer, n);
+        pclose(pipe);
+    }
+    EXPECT_NE(listing.find("a.txt"), std::string::npos) << listing;
+}
+
+// A URI list as a desktop delivers it: raw bytes (QMimeData::setData would reparse them as URLs).
+class UriList : public QMimeData {
+public:
+    explicit UriList(QByteArray bytes) : bytes_(std::move(bytes)) {}
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType) const override
+    {
+        return type == QStringLiteral("text/uri-list") ? QVariant(bytes_) : QVariant();
+    }
+
+private:
+    QByteArray bytes_;
+};
+
+TEST_F(WindowTest, DroppedFileUrlsAreListedAsTheirBytes)
+{
+    const std::string latin1 = programDir / "caf\xE9.txt";
+    ASSERT_TRUE(WriteFile(latin1, "x"));
+    UriList data("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/") +
+                 "\r\nhttps://example.org/x.txt\r\n");
+    QDropEvent copy(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window->targetWidget, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+    // No control on the page keeps a drop from reaching the page.
+    for (QWidget* control : window->targetWidget->findChildren<QWidget*>()) EXPECT_FALSE(control->acceptDrops());
+    QApplication::sendEvent(window->targetWidget, &copy);
+    EXPECT_EQ(copy.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(window->Targets().targets.Paths(), std::vector<std::string>({latin1}));
+    EXPECT_EQ(window->targetWidget->all->text(), "1");
+}
+
+}  // namespace
