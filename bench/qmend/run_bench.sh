@@ -93,7 +93,7 @@ replace() {  # name qmend-and-perl-pattern sed-E-pattern
 }
 
 echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'); $(uname -sr); file system of the tree: $(df -T "$work" | awk 'NR == 2 { print $2 }')"
-echo "Tree: $files files, $megabytes MiB; rg $(rg --version | head -1 | cut -d' ' -f2), $(grep --version | head -1), $(sed --version | head -1), perl $(perl -e 'print $^V')"
+echo "Tree: $files files, $megabytes MiB; rg $(rg --version | sed -n 1p | cut -d' ' -f2), $(grep --version | sed -n 1p), $(sed --version | sed -n 1p), perl $(perl -e 'print $^V')"
 echo "Load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "| task | tool | pattern | best wall s | best CPU s | MiB per CPU s | max RSS KiB | count |"
