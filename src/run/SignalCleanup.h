@@ -1,7 +1,7 @@
 /*
  * SignalCleanup: what a termination signal must undo while a run is writing. The run
  * registers the temporary file it is writing and forgets it once the file is renamed or
- * removed; a signal handler calls RemoveRegisteredFile, which only reads fixed storage and
+ * removed; a signal handler calls RemoveRegisteredFiles, which only reads fixed storage and
  * calls unlink, so it is safe in a handler. A run may hold a batch of written temporary files
  * that wait for one flush, so there are a few slots. No run step changes a target's mode, so
  * there is no mode to put back.
