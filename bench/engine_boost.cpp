@@ -1,5 +1,7 @@
 /*
- * Boost.Regex with its Perl syntax as a peer, iterating matches over the bytes.
+ * Boost.Regex with its Perl syntax as a peer, iterating matches over the bytes. Its Perl
+ * syntax lets "^" and "$" match at every line and "." match a line feed unless told
+ * otherwise; both are switched to Perl's own defaults, as the other engines have them.
  */
 #include "engines.h"
 
@@ -13,7 +15,7 @@ class BoostMatcher : public Matcher {
   explicit BoostMatcher(boost::regex re) : re_(std::move(re)) {}
 
   long Count(std::string_view text) override {
-    boost::cregex_iterator it(text.data(), text.data() + text.size(), re_);
+    boost::cregex_iterator it(text.data(), text.data() + text.size(), re_, boost::match_not_dot_newline);
     long count = 0;
     for (; it != boost::cregex_iterator(); ++it) ++count;
     return count;
@@ -26,6 +28,7 @@ class BoostMatcher : public Matcher {
 std::unique_ptr<Matcher> CompileBoost(const BenchPattern& pattern) {
   boost::regex::flag_type flags = boost::regex::perl;
   if (pattern.ignoreCase) flags |= boost::regex::icase;
+  if (!pattern.multiline) flags |= boost::regex::no_mod_m;
   try {
     return std::make_unique<BoostMatcher>(boost::regex(pattern.text, flags));
   } catch (const boost::regex_error&) {

@@ -43,8 +43,9 @@ class Pcre2Matcher : public Matcher {
 pcre2_code* CompilePcre2(const BenchPattern& pattern) {
   int error = 0;
   PCRE2_SIZE errorOffset = 0;
-  return pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.text), PCRE2_ZERO_TERMINATED,
-                       pattern.ignoreCase ? PCRE2_CASELESS : 0, &error, &errorOffset, nullptr);
+  uint32_t options = (pattern.ignoreCase ? PCRE2_CASELESS : 0) | (pattern.multiline ? PCRE2_MULTILINE : 0);
+  return pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.text.c_str()), PCRE2_ZERO_TERMINATED, options,
+                       &error, &errorOffset, nullptr);
 }
 
 std::unique_ptr<Matcher> CompileInterpreter(const BenchPattern& pattern) {

@@ -38,6 +38,7 @@ class FacadeMatcher : public Matcher {
 std::unique_ptr<Matcher> CompilePattern(const BenchPattern& pattern) {
   std::uint32_t flags = regex::GLOBAL | regex::FIRSTBACKREFS;
   if (pattern.ignoreCase) flags |= regex::NOCASE;
+  if (pattern.multiline) flags |= regex::MULTILINE;
   try {
     auto compiled = std::make_unique<regex::Pattern>(flags, pattern.text);
     compiled->compile();
@@ -49,7 +50,10 @@ std::unique_ptr<Matcher> CompilePattern(const BenchPattern& pattern) {
 
 std::unique_ptr<Matcher> CompileFacade(const BenchPattern& pattern) {
   auto facade = std::make_unique<CRegexp>();
-  if (!facade->Compile(pattern.text, pattern.ignoreCase ? "gi" : "g")) return nullptr;
+  std::string flags = "g";
+  if (pattern.ignoreCase) flags += 'i';
+  if (pattern.multiline) flags += 'm';
+  if (!facade->Compile(pattern.text.c_str(), flags.c_str())) return nullptr;
   return std::make_unique<FacadeMatcher>(std::move(facade));
 }
 

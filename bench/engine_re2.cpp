@@ -35,7 +35,7 @@ std::unique_ptr<Matcher> CompileRe2(const BenchPattern& pattern) {
   options.set_encoding(RE2::Options::EncodingLatin1);
   options.set_case_sensitive(!pattern.ignoreCase);
   options.set_log_errors(false);
-  auto re = std::make_unique<RE2>(pattern.text, options);
+  auto re = std::make_unique<RE2>(pattern.multiline ? "(?m)" + pattern.text : pattern.text, options);
   if (!re->ok()) return nullptr;
   return std::make_unique<Re2Matcher>(std::move(re));
 }

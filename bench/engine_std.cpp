@@ -1,5 +1,5 @@
 /*
- * std::regex (ECMAScript grammar, which reads every benchmark pattern the same way) as a peer.
+ * std::regex (ECMAScript grammar) as a peer; a pattern it cannot read (look-behind) is skipped.
  */
 #include "engines.h"
 
@@ -26,6 +26,7 @@ class StdMatcher : public Matcher {
 std::unique_ptr<Matcher> CompileStd(const BenchPattern& pattern) {
   auto flags = std::regex::ECMAScript;
   if (pattern.ignoreCase) flags |= std::regex::icase;
+  if (pattern.multiline) flags |= std::regex::multiline;
   try {
     return std::make_unique<StdMatcher>(std::regex(pattern.text, flags));
   } catch (const std::regex_error&) {

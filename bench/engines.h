@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,9 +14,10 @@ namespace bench {
 
 // One pattern of the comparison.
 struct BenchPattern {
-  const char* name;   // short label used in the benchmark name
-  const char* text;   // pattern text in the common Perl-style syntax
+  std::string name;   // short label used in the benchmark name
+  std::string text;   // pattern text in the common Perl-style syntax
   bool ignoreCase;    // compile case-insensitively
+  bool multiline;     // "^" and "$" also match at line boundaries
 };
 
 // A compiled pattern of one engine.

@@ -1,62 +1,51 @@
 #!/usr/bin/perl
-# Turns the JSON output of qm_regex_bench into Markdown tables: MB/s (10^6 bytes per second)
-# per pattern and engine with the match counts, then the ratios of this engine's two
-# columns to each peer and the goal check.
+# Turns the JSON output of qm_regex_bench into Markdown tables, one per text: MB/s (10^6
+# bytes per second) per pattern and engine, the match count (one number when every engine
+# that ran agrees), and the ratio of the best peer's time to ours (qm_pattern): above 1 we
+# are faster. Then the geometric mean of that ratio and the patterns below 0.5.
 use strict;
 use warnings;
 use JSON::PP;
+use List::Util qw(max sum);
 
 my $file = shift or die "usage: format_table.pl RESULTS.json\n";
 open(my $in, '<', $file) or die "cannot read $file: $!\n";
 my $data = decode_json(do { local $/; <$in> });
 close($in);
 
-my (@patterns, @engines, %speed, %matches, %seenPattern, %seenEngine);
+my @peers = qw(pcre2_jit re2 boost pcre2);
+my (@texts, %patterns, @engines, %speed, %matches, %seenText, %seenPattern, %seenEngine);
 for my $b (@{ $data->{benchmarks} }) {
-  my ($pattern, $engine) = split m{/}, $b->{name}, 2;
-  push @patterns, $pattern unless $seenPattern{$pattern}++;
+  my ($pattern, $text, $engine) = $b->{name} =~ m{^(.*)@(.*)/(.*)$} or next;
+  push @texts, $text unless $seenText{$text}++;
+  push @{ $patterns{$text} }, $pattern unless $seenPattern{$text}{$pattern}++;
   push @engines, $engine unless $seenEngine{$engine}++;
   next if $b->{error_occurred};
-  $speed{$pattern}{$engine} = $b->{bytes_per_second} / 1e6;
-  $matches{$pattern}{$engine} = $b->{matches};
+  $speed{$text}{$pattern}{$engine} = $b->{bytes_per_second} / 1e6;
+  $matches{$text}{$pattern}{$engine} = $b->{matches};
 }
 
-my @ours = grep { /^qm_/ } @engines;
-my @peers = grep { !/^qm_/ } @engines;
-
-print "| pattern | matches | ", join(' | ', @engines), " |\n";
-print "|---|---:|", join('', map { '---:|' } @engines), "\n";
-for my $p (@patterns) {
-  my %counts = map { (defined $_ ? $_ : '-') => 1 } map { $matches{$p}{$_} } @engines;
-  my $count = join('/', sort keys %counts);
-  print "| $p | $count | ",
-      join(' | ', map { defined $speed{$p}{$_} ? sprintf('%.0f', $speed{$p}{$_}) : '-' } @engines),
-      " |\n";
-}
-exit 0 unless @ours;
-
-print "\nRatios (this engine's speed divided by the peer's; above 1 is faster):\n\n";
-print "| pattern | ours | ", join(' | ', map { "vs $_" } @peers), " | goals |\n";
-print "|---|---|", join('', map { '---:|' } @peers), "---|\n";
-for my $p (@patterns) {
-  for my $o (@ours) {
-    my $mine = $speed{$p}{$o};
-    next unless defined $mine;
-    my @cells = map { defined $speed{$p}{$_} ? sprintf('%.2f', $mine / $speed{$p}{$_}) : '-' } @peers;
-    print "| $p | $o | ", join(' | ', @cells), " | ", Goals($mine, $speed{$p}), " |\n";
+my (@ratios, @behind);
+for my $t (@texts) {
+  print "\n### $t\n\n";
+  print "| pattern | matches | ", join(' | ', @engines), " | best peer / ours |\n";
+  print "|---|---:|", join('', map { '---:|' } @engines), "---:|\n";
+  for my $p (@{ $patterns{$t} }) {
+    my $row = $speed{$t}{$p};
+    my %counts = map { $matches{$t}{$p}{$_} => 1 } grep { defined $matches{$t}{$p}{$_} } @engines;
+    my $count = join('/', sort { $a <=> $b } keys %counts);
+    my $best = max(map { $row->{$_} // 0 } @peers);
+    my $ratio = $best && $row->{qm_pattern} ? $row->{qm_pattern} / $best : undef;
+    if (defined $ratio) {
+      push @ratios, $ratio;
+      push @behind, sprintf('%s@%s %.2f', $p, $t, $ratio) if $ratio < 0.5;
+    }
+    print "| $p | $count | ",
+        join(' | ', map { defined $row->{$_} ? sprintf('%.0f', $row->{$_}) : '-' } @engines),
+        " | ", defined $ratio ? sprintf('%.2f', $ratio) : '-', " |\n";
   }
 }
-
-# "met" when at least as fast as the faster of Boost and the PCRE2 interpreter and at least
-# half as fast as the PCRE2 JIT; otherwise names the goal that is missed.
-sub Goals {
-  my ($mine, $row) = @_;
-  my @missed;
-  my $interp = 0;
-  for my $peer ('boost', 'pcre2') {
-    $interp = $row->{$peer} if defined $row->{$peer} && $row->{$peer} > $interp;
-  }
-  push @missed, 'slower than boost/pcre2' if $mine < $interp;
-  push @missed, 'under half of pcre2_jit' if defined $row->{pcre2_jit} && $mine < $row->{pcre2_jit} / 2;
-  return @missed ? join(', ', @missed) : 'met';
-}
+exit 0 unless @ratios;
+my $geomean = exp(sum(map { log } @ratios) / @ratios);
+printf "\nGeometric mean of best peer's time / ours over %d pattern-text pairs: %.2f\n", scalar @ratios, $geomean;
+print "Below 0.5: ", (@behind ? join(', ', @behind) : 'none'), "\n";

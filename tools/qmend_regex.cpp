@@ -3,7 +3,8 @@
  * input, one per line, and writes one result line per case (see RegexCases.h). With
  * "--count FLAGS PATTERN FILE" it counts the matches of PATTERN (taken as given, FLAGS "-"
  * for none, "g" always added) over the whole file's bytes through CRegexp::FindAll and
- * prints the count and the milliseconds that compiling and searching took, reading excluded.
+ * prints the count and the milliseconds that compiling and searching took, reading excluded;
+ * a search that cannot finish is an error that says why.
  */
 #include <getopt.h>
 
@@ -56,6 +57,11 @@ int RunCount(const char* flagField, const char* pattern, const char* path)
         return 1;
     }
     const int count = facade.FindAll(std::string_view(text));
+    if (count < 0) {
+        const bool stack = facade.GetSearchStop() == regex::search_stop::stack;
+        std::fprintf(stderr, "qmend-regex: the search stopped: %s\n", stack ? "out of stack" : "too much backtracking");
+        return 1;
+    }
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - started;
     std::printf("%d\t%.3f\n", count, took.count());
     return 0;

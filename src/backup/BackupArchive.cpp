@@ -45,11 +45,11 @@ bool MirrorTarget(Desktop& desktop, const std::string& tempPrefix, const std::st
   return true;
 }
 
-// Runs the archiver and checks that it ended well and left `written`; failures name `archive`,
+// Runs the archiver, handling the window's messages while it works, and checks that it ended well and left `written`; failures name `archive`,
 // the path the user chose.
 bool RunAndCheck(Desktop& desktop, const std::string& commandLine, const std::string& archiverPath,
                  const std::string& written, const std::string& archive) {
-  ArchiverOutcome outcome = RunArchiver(commandLine);
+  ArchiverOutcome outcome = RunArchiver(commandLine, [&desktop] { desktop.PumpMessages(); });
   if (!outcome.started) return Fail(desktop, "could not start the archiver:\r\n" + archiverPath);
   if (outcome.exitStatus != 0) {
     return Fail(desktop, "the archiver ended with exit status " + std::to_string(outcome.exitStatus) + ".");
@@ -107,6 +107,7 @@ bool MakeBackupArchive(Desktop& desktop, Progress* progress, TargetList& targets
   for (size_t i = targets.lines.Count(); i-- > 0;) {
     if (!MirrorTarget(desktop, prefix, targets.lines.Line(i))) return false;
     if (progress != nullptr) progress->StepIt();
+    desktop.PumpMessages();
   }
   if (progress != nullptr) progress->SetPosition(count);
   return PackBeside(desktop, std::string(settings.archiverPath.View()), archive, prefix);

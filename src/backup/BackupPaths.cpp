@@ -75,6 +75,11 @@ std::string TempDirRefusal(const std::string& tempDir, const std::vector<std::st
       return "the temp dir holds the target:\r\n" + target;
     }
   }
+  // A temp dir inside a target directory is the user's data: emptying it would delete files
+  // of the target.
+  if (const std::string holder = TargetHolding(tempDir, targets); !holder.empty()) {
+    return "the temp dir lies inside the target:\r\n" + holder;
+  }
   if (!archivePath.empty() && IsWithin(ResolvedPath(archivePath, false), temp)) {
     return "the temp dir holds the archive:\r\n" + archivePath;
   }

@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "backup/CommandLine.h"
@@ -62,13 +64,18 @@ bool ProcessRunner::Start(const char* commandLine, bool inheritHandles, const ch
   return true;
 }
 
-int ProcessRunner::Wait() {
+int ProcessRunner::Wait(const std::function<void()>& whileRunning) {
   if (process == 0) return -1;
   int waitStatus = 0;
+  const int options = whileRunning ? WNOHANG : 0;
   pid_t done;
-  do {
-    done = waitpid(process, &waitStatus, 0);
-  } while (done < 0 && errno == EINTR);
+  for (;;) {
+    done = waitpid(process, &waitStatus, options);
+    if (done < 0 && errno == EINTR) continue;
+    if (done != 0) break;
+    whileRunning();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   process = 0;
   return done < 0 ? -1 : StatusOf(waitStatus);
 }
@@ -82,12 +89,12 @@ void ProcessRunner::Close() {
   process = 0;
 }
 
-ArchiverOutcome RunArchiver(const std::string& commandLine) {
+ArchiverOutcome RunArchiver(const std::string& commandLine, const std::function<void()>& whileRunning) {
   ProcessRunner runner;
   runner.detachInput = true;
   ArchiverOutcome outcome;
   outcome.started = runner.Start(commandLine.c_str(), false, "", false);
-  if (outcome.started) outcome.exitStatus = runner.Wait();
+  if (outcome.started) outcome.exitStatus = runner.Wait(whileRunning);
   runner.Close();
   return outcome;
 }

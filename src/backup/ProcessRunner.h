@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 
 class ProcessRunner {
@@ -21,8 +22,10 @@ class ProcessRunner {
   bool Start(const char* commandLine, bool inheritHandles, const char* title, bool terminateOnClose);
 
   // Waits without time limit for the process to end and returns its exit status: the code it
-  // exited with, 128 + the signal number when a signal ended it, -1 when nothing runs.
-  int Wait();
+  // exited with, 128 + the signal number when a signal ended it, -1 when nothing runs. When
+  // whileRunning is given it is called about every 20 ms until the process ends, so a window
+  // can handle its messages meanwhile.
+  int Wait(const std::function<void()>& whileRunning = {});
 
   // Forgets the process; when terminateOnClose is set and it still runs, it is killed and
   // reaped first.
@@ -47,4 +50,5 @@ struct ArchiverOutcome {
 // Runs the archiver's command line and waits for its end; no handle inheritance, its standard
 // input is /dev/null so that a question of the archiver can never hang the caller, and its
 // output goes to standard error so that it never mixes with a report on standard output.
-ArchiverOutcome RunArchiver(const std::string& commandLine);
+// whileRunning is called while it runs (see ProcessRunner::Wait).
+ArchiverOutcome RunArchiver(const std::string& commandLine, const std::function<void()>& whileRunning = {});

@@ -4,9 +4,12 @@
  *
  * In order of preference: a literal prefix (scanned sixteen bytes at a time), the
  * leading literals of several alternatives (scanned together), the literal after a
- * leading repeat of a set (the run before it is walked back), or a byte every match
- * holds within a bounded distance of its start (found with memchr); a table of the
- * possible first bytes filters what remains. Widths and anchoring are settled here too.
+ * leading repeat of a set (the run before it is walked back), or literals one of which
+ * every match holds within a bounded distance of its start (scanned together, then the
+ * few start positions before an occurrence are tried); a table of the possible first
+ * bytes filters what remains, and a pattern that starts with a multi-line "^" is only
+ * tried at line starts. Zero-width anchors at the start are looked past: a literal after
+ * them still opens every match. Widths and anchoring are settled here too.
  */
 #include <climits>
 
@@ -24,6 +27,66 @@ void gather_literals(const sub_expr* chain, prefix_searcher& ps)
             break;
 }
 
+// The first node of chain that is not a zero-width anchor.
+sub_expr* skip_anchors(sub_expr* chain)
+{
+    while (chain != nullptr && chain->kind == node_kind::anchor)
+        chain = chain->next;
+    return chain;
+}
+
+bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at, bool bounded);
+
+// Required literals of a group: one alternative's own, or one of every alternative's.
+bool find_required_in_group(const match_group* g, width_range offset, multi_prefix& found, width_range& at,
+                            bool bounded)
+{
+    if (g->alt_count == 1)
+        return find_required(g->alts[0], offset, found, at, bounded);
+    multi_prefix all;
+    width_range span{width_inf, 0};
+    for (int i = 0; i < g->alt_count; ++i) {
+        width_range one;
+        if (!find_required(g->alts[i], offset, all, one, bounded) || all.literals.size() > max_literals)
+            return false;
+        span.min = one.min < span.min ? one.min : span.min;
+        span.max = one.max > span.max ? one.max : span.max;
+    }
+    found = std::move(all);
+    at = span;
+    return true;
+}
+
+// Look along the chain for literals one of which every match holds (entering groups, and
+// the first iteration of a repeated group), when bounded only at an offset from its start
+// that stays bounded; `offset` is the range at the chain's start, `at` receives the
+// literals' range.
+bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at, bool bounded)
+{
+    for (; n != nullptr && !n->terminal() && (!bounded || offset.max < width_inf); n = n->next) {
+        prefix_searcher ps;
+        if (literal_text(n, ps)) {
+            gather_literals(n->next, ps);
+            ps.build();
+            found.literals.push_back(std::move(ps));
+            at = offset;
+            return true;
+        }
+        if (n->kind == node_kind::group &&
+            find_required_in_group(static_cast<const match_group*>(n), offset, found, at, bounded))
+            return true;
+        if (n->kind == node_kind::quantifier) {
+            auto* q = static_cast<const group_quantifier*>(n);
+            if (q->min >= 1 && find_required_in_group(q->body, offset, found, at, bounded))
+                return true;
+        }
+        width_range w = n->width();
+        offset.min = width_add(offset.min, w.min);
+        offset.max = width_add(offset.max, w.max);
+    }
+    return false;
+}
+
 }  // namespace
 
 void Pattern::analyse(bool has_recursion)
@@ -37,58 +100,45 @@ void Pattern::analyse(bool has_recursion)
         auto* a = static_cast<anchor_node*>(first);
         if ((a->type == anchor_type::line_begin && !a->multiline) || a->type == anchor_type::subject_begin)
             try_every_start_ = false;
+        line_start_ = a->type == anchor_type::line_begin && a->multiline;
     }
     if (first != nullptr && first->kind == node_kind::repeat) {
         auto* r = static_cast<repeat_node*>(first);
         if (r->accepts_all && r->min <= 1 && r->max == INT32_MAX)
             try_every_start_ = false;
+    }
+    sub_expr* lead = skip_anchors(first);
+    if (lead != nullptr && lead->kind == node_kind::repeat) {
+        auto* r = static_cast<repeat_node*>(lead);
         r->leading = !has_recursion && r->max == INT32_MAX;
         build_lead_suffix(r);
     }
+    auto must = std::make_unique<multi_prefix>();
+    width_range anywhere;
+    if (find_required_in_group(top_, width_range{}, *must, anywhere, false))
+        must_ = std::move(must);
     if (!try_every_start_)
         return;
-    if (build_prefix(first) || build_prefixes(first))
+    if (build_prefix(lead) || build_prefixes(lead))
         return;
     char_set starts;
     if (!top_->first_bytes(starts) && !starts.all()) {
         first_bytes_ = std::make_unique<uint8_t[]>(256);
-        for (unsigned c = 0; c < 256; ++c)
+        bool only_word = true;
+        for (unsigned c = 0; c < 256; ++c) {
             first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
-    }
-    width_range offset;
-    if (first != nullptr && !lead_suffix_)
-        find_required_byte(first, offset);
-}
-
-// Look along the chain for a literal byte that every match holds at an offset range
-// that stays bounded (entering groups with one alternative, and the first iteration of
-// a repeated group). `offset` holds the range at the chain's start and is advanced.
-bool Pattern::find_required_byte(const sub_expr* n, width_range& offset)
-{
-    for (; n != nullptr && !n->terminal() && offset.max < width_inf; n = n->next) {
-        if (auto* c = dynamic_cast<const char_node*>(n)) {
-            required_byte_ = c->ch;
-        } else if (auto* s = dynamic_cast<const string_node*>(n)) {
-            required_byte_ = static_cast<unsigned char>(s->text[0]);
-        } else if (auto* g = dynamic_cast<const match_group*>(n); g != nullptr && g->alt_count == 1) {
-            if (find_required_byte(g->alts[0], offset))
-                return true;
-            continue;
-        } else if (auto* q = dynamic_cast<const group_quantifier*>(n); q != nullptr && q->min >= 1 && q->body->alt_count == 1) {
-            width_range inside = offset;
-            if (find_required_byte(q->body->alts[0], inside))
-                return true;
+            only_word = only_word && (!first_bytes_[c] || is_word_ascii(static_cast<unsigned char>(c)));
         }
-        if (required_byte_ >= 0) {
-            required_lo_ = static_cast<int>(offset.min);
-            required_hi_ = static_cast<int>(offset.max);
-            return true;
-        }
-        width_range w = n->width();
-        offset.min = width_add(offset.min, w.min);
-        offset.max = width_add(offset.max, w.max);
+        word_start_ = only_word && first != nullptr && first->kind == node_kind::anchor &&
+                      static_cast<anchor_node*>(first)->type == anchor_type::word_boundary;
     }
-    return false;
+    auto found = std::make_unique<multi_prefix>();
+    width_range at;
+    if (!lead_suffix_ && find_required_in_group(top_, width_range{}, *found, at, true)) {
+        required_ = std::move(found);
+        required_lo_ = static_cast<int>(at.min);
+        required_hi_ = static_cast<int>(at.max);
+    }
 }
 
 // The literal right after a leading repeat of a set, which the search scans for.
@@ -123,7 +173,7 @@ bool Pattern::build_prefixes(const sub_expr* first)
     const match_group* g = top_;
     if (first != nullptr && first->kind == node_kind::group)
         g = static_cast<const match_group*>(first);
-    if (g->alt_count < 2 || g->alt_count > 8)
+    if (g->alt_count < 2 || g->alt_count > static_cast<int>(max_literals))
         return false;
     auto set = std::make_unique<multi_prefix>();
     for (int i = 0; i < g->alt_count; ++i) {

@@ -100,6 +100,9 @@ bool CRegexp::Compile(const char* pattern, const char* flags)
     try {
         auto compiled = std::make_unique<regex::Pattern>(EngineFlags(flags), std::string(pattern));
         compiled->compile();
+        regex::search_limits limits;
+        limits.cancel = m_cancel;
+        compiled->set_limits(limits);
         m_pattern = std::move(compiled);
     } catch (...) {
         // A syntax error or an allocation failure: the caller only learns that it failed.
@@ -111,6 +114,16 @@ bool CRegexp::Compile(const char* pattern, const char* flags)
     m_patternText.Assign(pattern);
     m_flags.Assign(letters.data(), letters.size());
     return true;
+}
+
+void CRegexp::SetCancelFlag(const std::atomic<bool>* cancel)
+{
+    m_cancel = cancel;
+    if (m_pattern) {
+        regex::search_limits limits = m_pattern->limits();
+        limits.cancel = cancel;
+        m_pattern->set_limits(limits);
+    }
 }
 
 bool CRegexp::HasPattern() const
@@ -160,7 +173,11 @@ int CRegexp::FindAll(std::string_view text, CWexList<MatchSpan>* list, int start
         return -1;
     const char* rangeBegin = text.data() + begin;
     regex::MatchResults results;
-    if (!m_pattern->global_match(rangeBegin, text.data() + end, results))
+    const bool found = m_pattern->global_match(rangeBegin, text.data() + end, results);
+    m_lastStop = results.stopped();
+    if (m_lastStop != regex::search_stop::none)
+        return -1;
+    if (!found)
         return 0;
     if (!m_global && list == nullptr)
         return 1;
@@ -172,6 +189,7 @@ int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* 
 {
     m_lastMatch.release();
     m_lastText = nullptr;
+    m_lastStop = regex::search_stop::none;
     if (!m_pattern || text == nullptr || subjectStart > start || start > length ||
         length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return -1;
@@ -189,6 +207,12 @@ int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* 
         const regex::backref_tag& whole = m_lastMatch.at(0);
         noEmptyAt = whole.first == whole.second ? whole.second : nullptr;
         from = whole.second;
+    }
+    m_lastStop = one.stopped();
+    if (m_lastStop != regex::search_stop::none) {
+        m_lastMatch.release();
+        m_lastText = nullptr;
+        return -1;
     }
     return count;
 }
@@ -246,7 +270,9 @@ int CRegexp::Substitute(std::string& text, const char* replacement, int start, i
         return -1;
     regex::MatchResults results;
     const std::size_t span = end == text.size() ? std::string::npos : end - begin;
-    return m_pattern->substitute(text, begin, span, results);
+    const int replaced = m_pattern->substitute(text, begin, span, results);
+    m_lastStop = results.stopped();
+    return m_lastStop != regex::search_stop::none ? -1 : replaced;
 }
 
 int CRegexp::Replace(CDynString& text, const char* replacement, int start, int length)
@@ -272,7 +298,9 @@ int CRegexp::Split(std::string_view text, CWexList<CDynString>* pieces, int limi
     if (!m_pattern || text.data() == nullptr || !ResolveRange(text.size(), start, length, begin, end))
         return -1;
     std::vector<std::string> cut;
-    const int count = m_pattern->split(text.data() + begin, text.data() + end, limit, cut);
+    regex::MatchResults results;
+    const int count = m_pattern->split(text.data() + begin, text.data() + end, limit, cut, results);
+    m_lastStop = results.stopped();
     if (pieces != nullptr) {
         for (const std::string& piece : cut)
             pieces->t_Insert(pieces->tail, CDynString(piece.data(), piece.size()));

@@ -17,9 +17,14 @@
  * a 32-bit offset can count, is a failure (-1). A caller stepping through a text match by
  * match uses the FindAll that takes the subject start apart from the search start, and
  * builds each replacement from the match found (BuildReplacement).
+ *
+ * A search that cannot finish - it used up its budget of steps, ran out of stack, or the
+ * cancel flag was set - is never taken as "no match": FindAll, Substitute, Replace and
+ * Split return -1, change nothing, and GetSearchStop says why.
  */
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -59,13 +64,19 @@ public:
     const CDynString& GetPatternText() const { return m_patternText; }
     const CDynString& GetFlags() const { return m_flags; }
 
+    // A flag the matcher polls while it searches: once it is set (from another thread or a
+    // signal handler), the running search stops. Kept across Compile; null for none.
+    void SetCancelFlag(const std::atomic<bool>* cancel);
+    // Why the last search stopped before it could finish; none when it ran to its end.
+    regex::search_stop GetSearchStop() const { return m_lastStop; }
+
     // Parses a replacement into the compiled pattern; false when nothing is compiled or the
     // replacement is null. Throws regex::bad_regexpr for a bad replacement.
     bool SetSubstitution(const char* replacement);
 
     // Searches [start, start + length) of text and appends the top-level matches to list
     // (when one is given), each with its groups. Returns -1 when nothing is compiled, the
-    // text is null or start lies outside it; 0 when nothing matched; else the number of
+    // text is null, start lies outside it or the search stopped early; 0 when nothing matched; else the number of
     // top-level matches (1 without a list and without "g").
     int FindAll(const char* text, CWexList<MatchSpan>* list = nullptr, int start = 0, int length = -1);
     int FindAll(std::string_view text, CWexList<MatchSpan>* list = nullptr, int start = 0, int length = -1);
@@ -74,8 +85,8 @@ public:
     // from subjectStart on, so a search resumed after a match judges them as a search of the
     // whole subject would. Appends the first match (every match with "g") to list as above,
     // offsets counted from text, and keeps the last match for BuildReplacement. Returns -1
-    // when nothing is compiled, text is null, the starts are out of order or the text is
-    // longer than a 32-bit offset can count; 0 when nothing matched; else as above.
+    // when nothing is compiled, text is null, the starts are out of order, the text is
+    // longer than a 32-bit offset can count or a search stopped early; 0 when nothing matched; else as above.
     int FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* list, std::size_t start,
                 std::size_t subjectStart);
     // Builds into out the expansion of replacement for the match the last call above kept,
@@ -87,8 +98,9 @@ public:
     bool BuildReplacement(const char* replacement, std::size_t prefixStart, std::size_t suffixEnd, std::string& out);
 
     // Replaces in text, within [start, start + length), the first match (every match with
-    // "g") by the expansion of replacement. Returns the number of replacements, or -1 when
-    // nothing is compiled, the replacement is null or start lies outside the text.
+    // "g") by the expansion of replacement. Returns the number of replacements, or -1 (text
+    // unchanged) when nothing is compiled, the replacement is null, start lies outside the
+    // text or a search stopped early.
     int Substitute(std::string& text, const char* replacement, int start = 0, int length = -1);
     // As Substitute on a copy of text (NUL bytes included); text takes the result only when
     // something was replaced.
@@ -97,7 +109,8 @@ public:
     // Cuts [start, start + length) of text at the matches and appends every piece to pieces
     // (when given; duplicates are appended too). limit 0: no limit, a final empty piece is
     // dropped; 1: the whole range; more: at most that many pieces. Returns the number of
-    // pieces, or -1 when nothing is compiled, the text is null or start lies outside it.
+    // pieces, or -1 (nothing appended) when nothing is compiled, the text is null, start lies
+    // outside it or a search stopped early.
     int Split(const char* text, CWexList<CDynString>* pieces, int limit, int start = 0, int length = -1);
     int Split(std::string_view text, CWexList<CDynString>* pieces, int limit, int start = 0, int length = -1);
 
@@ -127,4 +140,8 @@ private:
     regex::MatchResults m_lastMatch;
     // The text of that search; null when no match is kept.
     const char* m_lastText = nullptr;
+    // The cancel flag given to every compiled pattern; null for none.
+    const std::atomic<bool>* m_cancel = nullptr;
+    // Why the last search stopped early (none when it ran to its end).
+    regex::search_stop m_lastStop = regex::search_stop::none;
 };

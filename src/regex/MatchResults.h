@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,14 @@ struct backref_tag {
     void reset() { *this = backref_tag{}; }
 };
 
+// Why a search ended before it could say whether the pattern matches.
+enum class search_stop : uint8_t {
+    none,       // the search ran to its end
+    budget,     // it used up its budget of steps
+    stack,      // it ran out of machine stack
+    cancelled,  // the caller's cancel flag was set
+};
+
 // The results of one search (or of a global search, as the back-reference flags keep them).
 class MatchResults {
 public:
@@ -44,6 +53,10 @@ public:
     // The begin of the searched subject (the reference point of "$`" in a substitution).
     const char* subject_begin() const { return subject_begin_; }
     void set_subject_begin(const char* begin) { subject_begin_ = begin; }
+    // Why the last search stopped early (none when it ran to its end); a stopped search
+    // holds no match.
+    search_stop stopped() const { return stopped_; }
+    void set_stopped(search_stop why) { stopped_ = why; }
 
     // Make the vector hold n records, each unmatched.
     void resize(size_t n);
@@ -55,6 +68,7 @@ public:
 private:
     std::vector<backref_tag> records_;      // one per group (or per kept group of a global search)
     const char* subject_begin_ = nullptr;   // begin of the searched range
+    search_stop stopped_ = search_stop::none;  // why the last search stopped early
 };
 
 }  // namespace regex

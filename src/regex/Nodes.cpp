@@ -6,10 +6,15 @@
 #include "regex/Nodes.h"
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace regex {
@@ -174,6 +179,23 @@ bool conditional_node::first_bytes(char_set& out) const
     return chain_first_bytes(no, out) || nullable;
 }
 
+namespace {
+
+// How common a byte is in text and source code, higher for more common: the literal scan
+// probes a literal's two rarest bytes, so it stops at few false candidates.
+int commonness(unsigned char c)
+{
+    static const std::string_view by_frequency = " etaoinsrhldcu\nmfpgwybv,.-k_()x;*/=\"'jqz";
+    size_t at = by_frequency.find(static_cast<char>(c));
+    if (at != std::string_view::npos)
+        return 255 - static_cast<int>(at);
+    if (is_alpha_ascii(c) || is_digit_ascii(c))
+        return 150;
+    return c < 128 ? 100 : 50;
+}
+
+}  // namespace
+
 void prefix_searcher::build()
 {
     flipped = text;
@@ -189,6 +211,18 @@ void prefix_searcher::build()
         if (nocase)
             skip[static_cast<unsigned char>(flipped[i])] = static_cast<unsigned char>(n - 1 - i);
     }
+    auto rank = [this](size_t i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        return nocase ? std::max(commonness(to_lower_ascii(c)), commonness(to_upper_ascii(c))) : commonness(c);
+    };
+    probe1 = 0;
+    for (size_t i = 1; i < n; ++i)
+        if (rank(i) < rank(probe1))
+            probe1 = i;
+    probe2 = probe1 == 0 && n > 1 ? 1 : 0;
+    for (size_t i = 0; i < n; ++i)
+        if (i != probe1 && rank(i) < rank(probe2))
+            probe2 = i;
 }
 
 namespace {
@@ -218,22 +252,21 @@ const char* horspool_find(const prefix_searcher& ps, const char* from, const cha
 }
 
 #if defined(__SSE2__)
-// Sixteen candidate positions at a time: a position is a candidate when its byte matches
-// the prefix's first character and the byte n-1 further matches the last one (letters
-// are compared with bit 5 set, which makes both cases equal). Candidates are verified.
+// Sixteen candidate positions at a time: a position is a candidate when the bytes at the
+// prefix's two probe offsets (its rarest bytes) match (letters are compared with bit 5
+// set, which makes both cases equal). Candidates are verified.
 const char* sse2_find(const prefix_searcher& ps, const char* from, const char* last_start)
 {
-    size_t n = ps.text.size();
     auto fold_mask = [&](size_t i) { return is_alpha_ascii(static_cast<unsigned char>(ps.text[i])) && ps.nocase ? 0x20 : 0; };
-    const int m0 = fold_mask(0), m1 = fold_mask(n - 1);
-    const __m128i first = _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[0]) | m0));
-    const __m128i last = _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[n - 1]) | m1));
+    const int m0 = fold_mask(ps.probe1), m1 = fold_mask(ps.probe2);
+    const __m128i first = _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[ps.probe1]) | m0));
+    const __m128i last = _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[ps.probe2]) | m1));
     const __m128i fold0 = _mm_set1_epi8(static_cast<char>(m0));
     const __m128i fold1 = _mm_set1_epi8(static_cast<char>(m1));
     const char* p = from;
     for (; last_start - p >= 15; p += 16) {
-        __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), fold0);
-        __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 1)), fold1);
+        __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + ps.probe1)), fold0);
+        __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + ps.probe2)), fold1);
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
         while (mask != 0) {
             const char* cand = p + __builtin_ctz(mask);
@@ -246,6 +279,41 @@ const char* sse2_find(const prefix_searcher& ps, const char* from, const char* l
 }
 #endif
 
+#if defined(__x86_64__)
+// The scan of sse2_find thirty-two positions at a time, on processors with AVX2 (the
+// build targets the baseline instruction set, so this is chosen at run time).
+__attribute__((target("avx2"))) const char* avx2_find(const prefix_searcher& ps, const char* from,
+                                                        const char* last_start)
+{
+    auto fold_mask = [&](size_t i) { return is_alpha_ascii(static_cast<unsigned char>(ps.text[i])) && ps.nocase ? 0x20 : 0; };
+    const int m0 = fold_mask(ps.probe1), m1 = fold_mask(ps.probe2);
+    const __m256i first = _mm256_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[ps.probe1]) | m0));
+    const __m256i second = _mm256_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[ps.probe2]) | m1));
+    const __m256i fold0 = _mm256_set1_epi8(static_cast<char>(m0));
+    const __m256i fold1 = _mm256_set1_epi8(static_cast<char>(m1));
+    const char* p = from;
+    for (; last_start - p >= 31; p += 32) {
+        __m256i a = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + ps.probe1)), fold0);
+        __m256i b = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + ps.probe2)), fold1);
+        unsigned mask = static_cast<unsigned>(
+            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, second))));
+        while (mask != 0) {
+            const char* cand = p + __builtin_ctz(mask);
+            if (prefix_at(ps, cand))
+                return cand;
+            mask &= mask - 1;
+        }
+    }
+    return p <= last_start ? sse2_find(ps, p, last_start) : nullptr;
+}
+
+bool has_avx2()
+{
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes;
+}
+#endif
+
 }  // namespace
 
 const char* prefix_searcher::find(const char* from, const char* last_start) const
@@ -254,6 +322,10 @@ const char* prefix_searcher::find(const char* from, const char* last_start) cons
         return nullptr;
     if (text.size() == 1 && !nocase)
         return static_cast<const char*>(std::memchr(from, text[0], static_cast<size_t>(last_start - from) + 1));
+#if defined(__x86_64__)
+    if (has_avx2())
+        return avx2_find(*this, from, last_start);
+#endif
 #if defined(__SSE2__)
     return sse2_find(*this, from, last_start);
 #else
@@ -277,27 +349,27 @@ const char* multi_prefix::find(const char* from, const char* last, const char* e
     for (const prefix_searcher& ps : literals)
         longest = ps.text.size() > longest ? ps.text.size() : longest;
     struct probe {
-        __m128i first, last;    // the literal's first and last byte, case bit set where folded
+        __m128i first, last;    // the literal's two probe bytes, case bit set where folded
         __m128i fold0, fold1;   // the case bit to set in the subject's bytes
-        size_t offset;          // position of the last byte in the literal
+        size_t offset0;         // offsets of the probe bytes in the literal
+        size_t offset1;
     };
-    probe probes[8];
+    probe probes[max_literals];
     size_t count = 0;
     for (const prefix_searcher& ps : literals) {
-        size_t n = ps.text.size();
-        auto fold = [&](size_t i) { return ps.nocase && is_alpha_ascii(static_cast<unsigned char>(ps.text[i])) ? 0x20 : 0; };
-        probes[count++] = {_mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[0]) | fold(0))),
-                           _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[n - 1]) | fold(n - 1))),
-                           _mm_set1_epi8(static_cast<char>(fold(0))), _mm_set1_epi8(static_cast<char>(fold(n - 1))), n - 1};
+        size_t i = ps.probe1, j = ps.probe2;
+        auto fold = [&](size_t k) { return ps.nocase && is_alpha_ascii(static_cast<unsigned char>(ps.text[k])) ? 0x20 : 0; };
+        probes[count++] = {_mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[i]) | fold(i))),
+                           _mm_set1_epi8(static_cast<char>(static_cast<unsigned char>(ps.text[j]) | fold(j))),
+                           _mm_set1_epi8(static_cast<char>(fold(i))), _mm_set1_epi8(static_cast<char>(fold(j))), i, j};
     }
     for (; p <= last && end - p >= static_cast<std::ptrdiff_t>(longest + 15); p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        unsigned masks[8];
+        unsigned masks[max_literals];
         unsigned any = 0;
         for (size_t i = 0; i < count; ++i) {
             const probe& pr = probes[i];
-            __m128i a = _mm_cmpeq_epi8(_mm_or_si128(block, pr.fold0), pr.first);
-            __m128i b = _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + pr.offset)), pr.fold1), pr.last);
+            __m128i a = _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + pr.offset0)), pr.fold0), pr.first);
+            __m128i b = _mm_cmpeq_epi8(_mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + pr.offset1)), pr.fold1), pr.last);
             masks[i] = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(a, b)));
             any |= masks[i];
         }

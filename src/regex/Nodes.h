@@ -3,11 +3,9 @@
  *
  * A compiled pattern is a tree of nodes taken from an arena. Every node points to the
  * node that continues the match after it, so an alternative of a group is a chain that
- * ends in the group's end node, which continues with whatever follows the group. A
- * node's match() consumes what it can at a position and calls the rest of the chain:
- * success means the whole pattern matched, failure makes the caller try its next
- * choice (backtracking by returning). Nodes hold no heap memory, so the arena frees
- * them all at once without running destructors.
+ * ends in the group's end node, which continues with whatever follows the group. The
+ * matcher (Matcher.cpp) walks the chains with an explicit backtracking stack. Nodes hold
+ * no heap memory, so the arena frees them all at once without running destructors.
  */
 #pragma once
 
@@ -76,8 +74,24 @@ inline int64_t width_mul(int64_t a, int64_t n)
     return (a >= width_inf / n) ? width_inf : a * n;
 }
 
-// Thrown by a node when the thread's stack is nearly used up; the search catches it.
+// Thrown when the thread's stack is nearly used up; the search catches it.
 struct stack_exhausted {};
+
+// The lowest address this thread's stack may safely reach, with a margin for the code that
+// runs between checks.
+const char* thread_stack_limit();
+
+// The bytes a match can go on with at some point, so a choice that cannot lead anywhere
+// is never made.
+struct follow_set {
+    char_set bytes;       // bytes the rest can begin with
+    bool at_end = false;  // the rest can match at the subject end
+    bool any = true;      // not known: every position may do
+    bool admits(const char* p, const char* end) const
+    {
+        return any || (p < end ? bytes.test(static_cast<unsigned char>(*p)) : at_end);
+    }
+};
 
 // Counters of one group quantifier during a search.
 // (Trivial, so a search sets only the slots its pattern has.)
@@ -87,52 +101,19 @@ struct quant_slot {
     const char* cur_start;     // where the current iteration began
 };
 
-struct recursion_frame;
-struct match_group;
-
-// The state of one search attempt sequence (one per search call, on the caller's stack).
-struct match_state {
-    backref_tag* groups = nullptr;           // the results' records, one per group
-    int group_count = 0;                     // number of records
-    quant_slot* quants = nullptr;            // one counter slot per group quantifier
-    int quant_count = 0;                     // number of slots
-    const char* begin = nullptr;             // subject begin (range start)
-    const char* end = nullptr;               // one past the subject's last character
-    const char* start = nullptr;             // where the present attempt began
-    const char* forbid_empty_at = nullptr;   // an empty match starting here is refused
-    const char* stack_limit = nullptr;       // lowest stack address a node may run at
-    const char* lead_run_end = nullptr;      // end of the run scanned by a leading repeat
-    const char* assert_end = nullptr;        // where the last finished assertion body ended
-    const char* behind_target = nullptr;     // where a look-behind body has to end
-    recursion_frame* recursion = nullptr;    // innermost "(?R)" being matched
-    const match_group* top = nullptr;        // group 0
+// One enclosing group quantifier whose counters the outcome at a node depends on.
+struct memo_digit {
+    int slot;        // the quantifier's counter slot
+    int radix;       // distinct values kept: the count up to radix - 1, or 4 for empty_bit
+    bool empty_bit;  // the digit is whether the previous and the current iteration began at the position
 };
 
-// Unwind when the stack is nearly used up (the address of this frame against the limit).
-inline void check_stack(const match_state& st)
-{
-    if (static_cast<const char*>(__builtin_frame_address(0)) < st.stack_limit)
-        throw stack_exhausted{};
-}
-
-// The lowest address this thread's stack may safely reach, with a margin for the code that
-// runs between checks.
-const char* thread_stack_limit();
-
 enum class node_kind : uint8_t {
-    character, string, set, repeat, anchor, backref, group, group_end, quantifier,
+    character, nocase_character, string, nocase_string, set, repeat, anchor, backref, group, group_end, quantifier,
     quant_loop, assertion, assertion_end, independent, conditional, recursion, end
 };
 
-struct sub_expr_base {
-    // Match this node at pos and then the rest of the chain.
-    virtual bool match(match_state& st, const char* pos) const = 0;
-
-protected:
-    ~sub_expr_base() = default;
-};
-
-struct sub_expr : sub_expr_base {
+struct sub_expr {
     explicit sub_expr(node_kind k) : kind(k) {}
     // Width of this node alone (not of the chain after it).
     virtual width_range width() const = 0;
@@ -144,8 +125,14 @@ struct sub_expr : sub_expr_base {
         return kind == node_kind::group_end || kind == node_kind::assertion_end || kind == node_kind::end;
     }
 
-    sub_expr* next = nullptr;  // the node that continues the match
-    node_kind kind;            // what the node is, for the pattern analysis
+    sub_expr* next = nullptr;                 // the node that continues the match
+    node_kind kind;                           // what the node is
+    int memo_row = -1;                        // first row of its failure memo, -1 when not remembered
+    int memo_digit_count = 0;                 // enclosing quantifiers its outcome depends on
+    const memo_digit* memo_digits = nullptr;  // those quantifiers
+
+protected:
+    ~sub_expr() = default;
 };
 
 // Width of the chain from n up to its terminal node.
@@ -156,7 +143,6 @@ bool chain_first_bytes(const sub_expr* n, char_set& out);
 // One literal character.
 struct char_node : sub_expr {
     explicit char_node(unsigned char c) : sub_expr(node_kind::character), ch(c) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {1, 1}; }
     bool first_bytes(char_set& out) const override;
     unsigned char ch;  // the character
@@ -164,8 +150,7 @@ struct char_node : sub_expr {
 
 // One letter compared without regard to case.
 struct nocase_char_node : sub_expr {
-    explicit nocase_char_node(unsigned char c) : sub_expr(node_kind::character), lower(to_lower_ascii(c)), upper(to_upper_ascii(c)) {}
-    bool match(match_state& st, const char* pos) const override;
+    explicit nocase_char_node(unsigned char c) : sub_expr(node_kind::nocase_character), lower(to_lower_ascii(c)), upper(to_upper_ascii(c)) {}
     width_range width() const override { return {1, 1}; }
     bool first_bytes(char_set& out) const override;
     unsigned char lower;  // lower-case form
@@ -175,7 +160,6 @@ struct nocase_char_node : sub_expr {
 // A run of two or more literal characters.
 struct string_node : sub_expr {
     string_node(const char* t, int n) : sub_expr(node_kind::string), text(t), len(n) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {len, len}; }
     bool first_bytes(char_set& out) const override;
     const char* text;  // the characters (arena copy)
@@ -184,8 +168,7 @@ struct string_node : sub_expr {
 
 // A run of literal characters compared without regard to case.
 struct nocase_string_node : sub_expr {
-    nocase_string_node(const char* lo, const char* up, int n) : sub_expr(node_kind::string), lower(lo), upper(up), len(n) {}
-    bool match(match_state& st, const char* pos) const override;
+    nocase_string_node(const char* lo, const char* up, int n) : sub_expr(node_kind::nocase_string), lower(lo), upper(up), len(n) {}
     width_range width() const override { return {len, len}; }
     bool first_bytes(char_set& out) const override;
     const char* lower;  // lower-case form (arena copy)
@@ -196,7 +179,6 @@ struct nocase_string_node : sub_expr {
 // A bracket expression, an escape class or "." (as the set it accepts).
 struct set_node : sub_expr {
     explicit set_node(const char_set& s) : sub_expr(node_kind::set), set(s) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {1, 1}; }
     bool first_bytes(char_set& out) const override;
     char_set set;  // the accepted bytes
@@ -205,7 +187,6 @@ struct set_node : sub_expr {
 // A single-character atom with a quantifier: counts repetitions directly on the subject.
 struct repeat_node : sub_expr {
     repeat_node(const char_set& s, int mn, int mx, bool g) : sub_expr(node_kind::repeat), set(s), min(mn), max(mx), greedy(g) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {min, max == INT32_MAX ? width_inf : max}; }
     bool first_bytes(char_set& out) const override;
     // Most repetitions available from pos (at most max, within the subject).
@@ -217,8 +198,7 @@ struct repeat_node : sub_expr {
     bool greedy;                // longest first (else shortest first)
     bool leading = false;       // first node of the pattern: reports its run end to the search
     bool accepts_all = false;   // the set holds every byte ("." under SINGLELINE)
-    int follow = -1;            // byte the rest of the pattern must start with, or -1
-    int follow_other = -1;      // its other case under case folding, or -1
+    follow_set rest;            // where the rest of the pattern can go on
 };
 
 enum class anchor_type : uint8_t { line_begin, line_end, subject_begin, subject_end_nl, subject_end, word_boundary, not_word_boundary };
@@ -226,10 +206,10 @@ enum class anchor_type : uint8_t { line_begin, line_end, subject_begin, subject_
 // "^", "$", "\A", "\Z", "\z", "\b", "\B".
 struct anchor_node : sub_expr {
     anchor_node(anchor_type t, bool ml) : sub_expr(node_kind::anchor), type(t), multiline(ml) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
-    bool holds(const match_state& st, const char* pos) const;
+    // Whether the assertion holds at pos in the subject [begin, end).
+    bool holds(const char* begin, const char* end, const char* pos) const;
     anchor_type type;  // which assertion
     bool multiline;    // "^" and "$" also at line boundaries
 };
@@ -237,7 +217,6 @@ struct anchor_node : sub_expr {
 // "\N": the text group N captured.
 struct backref_node : sub_expr {
     backref_node(int g, bool nc) : sub_expr(node_kind::backref), group(g), nocase(nc) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, width_inf}; }
     bool first_bytes(char_set& out) const override;
     int group;    // referenced group number
@@ -249,7 +228,6 @@ struct group_end;
 // A group: its alternatives, each a chain ending in `end`.
 struct match_group : sub_expr {
     match_group() : sub_expr(node_kind::group) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override;
     bool first_bytes(char_set& out) const override;
 
@@ -263,7 +241,6 @@ struct match_group : sub_expr {
 // The end of a group's alternative: commits the capture and continues after the owner.
 struct group_end : sub_expr {
     group_end(const sub_expr* o, int n) : sub_expr(node_kind::group_end), owner(o), number(n) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
     const sub_expr* owner;  // the node whose `next` continues the match
@@ -273,20 +250,21 @@ struct group_end : sub_expr {
 // A quantified group; its body's end leads to `loop`, which decides on another iteration.
 struct group_quantifier : sub_expr {
     group_quantifier(match_group* b, int mn, int mx, bool g, int s) : sub_expr(node_kind::quantifier), body(b), min(mn), max(mx), greedy(g), slot(s) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override;
     bool first_bytes(char_set& out) const override;
     match_group* body;  // the repeated group
     int min;            // fewest iterations
     int max;            // most iterations, INT32_MAX when unbounded
     bool greedy;        // more iterations first (else the rest of the pattern first)
-    int slot;           // index of the counters in match_state::quants
+    int slot;           // index of the iteration counters of one search
+    follow_set enter;   // where an iteration can begin
+    follow_set leave;   // where the rest after the last iteration can begin
+    bool leave_wins = false;  // the rest after it is the end of the pattern, so leaving always succeeds
 };
 
 // Reached when the body of a group quantifier has matched one iteration.
 struct quant_loop : sub_expr {
     explicit quant_loop(const group_quantifier* q) : sub_expr(node_kind::quant_loop), owner(q) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
     const group_quantifier* owner;  // the quantifier iterated
@@ -295,31 +273,28 @@ struct quant_loop : sub_expr {
 // "(?=", "(?!", "(?<=", "(?<!": tests the body without consuming.
 struct assertion_node : sub_expr {
     assertion_node(match_group* b, bool neg, bool bh) : sub_expr(node_kind::assertion), body(b), negative(neg), behind(bh) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
-    // Whether the assertion holds at pos (groups set by a positive body keep their values).
-    bool test(match_state& st, const char* pos) const;
     match_group* body;      // the asserted sub-pattern, ending in an assertion_end
     bool negative;          // holds when the body does not match
     bool behind;            // the body must end at the position
     bool captures = false;  // the body holds capturing groups (their records are saved)
     width_range body_width; // widths the body can have (look-behind start positions)
+    bool one_byte = false;  // the body is one byte of byte_set, tested in place
+    char_set byte_set;      // that byte's set
 };
 
 // The end of an assertion or independent body: stops the body's match there.
 struct assertion_end : sub_expr {
     explicit assertion_end(bool bh) : sub_expr(node_kind::assertion_end), behind(bh) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
-    bool behind;  // a look-behind body: succeed only at match_state::behind_target
+    bool behind;  // a look-behind body: succeed only where the look-behind stands
 };
 
 // "(?>": the body matches once; the rest never backtracks into it.
 struct independent_node : sub_expr {
     explicit independent_node(match_group* b) : sub_expr(node_kind::independent), body(b) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override;
     bool first_bytes(char_set& out) const override;
     match_group* body;      // ends in an assertion_end
@@ -329,7 +304,6 @@ struct independent_node : sub_expr {
 // "(?(N)yes|no)" or "(?(?=...)yes|no)".
 struct conditional_node : sub_expr {
     conditional_node() : sub_expr(node_kind::conditional) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override;
     bool first_bytes(char_set& out) const override;
     int group = -1;                       // the tested group, or -1 when an assertion is tested
@@ -342,7 +316,6 @@ struct conditional_node : sub_expr {
 // "(?R)": the whole pattern again at this position.
 struct recursion_node : sub_expr {
     recursion_node() : sub_expr(node_kind::recursion) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, width_inf}; }
     bool first_bytes(char_set& out) const override;
 };
@@ -350,7 +323,6 @@ struct recursion_node : sub_expr {
 // Appended after group 0: a complete match (or the return from a "(?R)").
 struct end_node : sub_expr {
     end_node() : sub_expr(node_kind::end) {}
-    bool match(match_state& st, const char* pos) const override;
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
 };
@@ -361,10 +333,15 @@ struct prefix_searcher {
     std::string flipped;        // the prefix with every letter's case flipped
     bool nocase = false;        // either case of a letter matches
     unsigned char skip[256];    // Boyer-Moore-Horspool shift per subject byte
+    size_t probe1 = 0;          // offset of the literal's rarest byte in common text
+    size_t probe2 = 0;          // offset of its next rarest byte (another offset when there is one)
     // First position in [from, last] where the prefix starts, or null.
     const char* find(const char* from, const char* last_start) const;
     void build();
 };
+
+// Most literals a multi_prefix searches for at once.
+constexpr size_t max_literals = 24;
 
 // Several literals, one of which every match begins with (alternatives of literals).
 struct multi_prefix {

@@ -232,33 +232,9 @@ private:
         sub_expr* next = end;
         for (size_t i = seq.nodes.size(); i-- > 0;) {
             seq.nodes[i]->next = next;
-            if (seq.nodes[i]->kind == node_kind::repeat)
-                set_follow(static_cast<repeat_node*>(seq.nodes[i]), next);
             next = seq.nodes[i];
         }
         return next;
-    }
-
-    // A repeat followed by a literal only needs to try the rest where that literal begins.
-    static void set_follow(repeat_node* r, const sub_expr* next)
-    {
-        if (next->kind == node_kind::character) {
-            if (auto* c = dynamic_cast<const char_node*>(next)) {
-                r->follow = c->ch;
-            } else {
-                auto* nc = static_cast<const nocase_char_node*>(next);
-                r->follow = nc->lower;
-                r->follow_other = nc->upper;
-            }
-        } else if (next->kind == node_kind::string) {
-            if (auto* s = dynamic_cast<const string_node*>(next)) {
-                r->follow = static_cast<unsigned char>(s->text[0]);
-            } else {
-                auto* ns = static_cast<const nocase_string_node*>(next);
-                r->follow = static_cast<unsigned char>(ns->lower[0]);
-                r->follow_other = static_cast<unsigned char>(ns->upper[0]);
-            }
-        }
     }
 
     // Whether "{" at p_ starts "{n}", "{n,}", "{n,m}" or "{,m}".
@@ -354,6 +330,7 @@ private:
         char_set set;
         switch (atom->kind) {
         case node_kind::character:
+        case node_kind::nocase_character:
         case node_kind::set: {
             atom->first_bytes(set);
             repeat_node* r = arena_.make<repeat_node>(set, min, max, greedy);
@@ -669,6 +646,8 @@ void Pattern::compile()
     compiled_ = false;
     arena_ = std::make_unique<arena_allocator>();
     prefix_.reset();
+    required_.reset();
+    must_.reset();
     first_bytes_.reset();
     try_every_start_ = true;
     pattern_parser parser(*this);
@@ -679,6 +658,8 @@ void Pattern::compile()
     if (parser.highest_backref() >= group_count_)
         throw bad_regexpr("reference to nonexistent group");
     analyse(parser.has_recursion());
+    plan_follow_sets();
+    plan_memo();
     compiled_ = true;
     if (!substitution_.empty())
         set_substitution(std::string(substitution_));

@@ -8,6 +8,7 @@
  */
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -44,9 +45,22 @@ struct width_range;
 class arena_allocator;
 struct prefix_searcher;
 struct multi_prefix;
-struct match_state;
 
 // One piece of a parsed substitution text.
+// Bounds on the work of one search. A search that reaches one stops, reports no match and
+// says why (MatchResults::stopped).
+struct search_limits {
+    // Steps allowed per search where failed states are not remembered: this many, plus
+    // steps_per_byte for each byte of the searched range.
+    uint64_t base_steps = 50'000'000;
+    uint64_t steps_per_byte = 200;
+    // Steps a search takes before it starts remembering failed states (where it may):
+    // short searches never pay for the memo.
+    uint64_t remember_after_steps = 4096;
+    // Set by the caller, from another thread or a signal handler, to stop a search early.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
 struct subst_piece {
     enum kind_t { literal = 0, group = 1, case_op = 2 };
     enum case_t { upper_all, upper_next, lower_all, lower_next, end_case };
@@ -73,6 +87,13 @@ public:
     int min_width() const { return min_width_; }
     int max_width() const { return max_width_; }
 
+    // Bounds for the searches that follow; the pattern keeps a copy.
+    void set_limits(const search_limits& limits) { limits_ = limits; }
+    const search_limits& limits() const { return limits_; }
+    // Whether failed states are remembered, so a search never backtracks exponentially
+    // (no back-reference, no condition on a group, no recursion).
+    bool memoised() const { return memo_rows_ > 0; }
+
     // Parse a substitution text into the piece list; throws bad_regexpr and keeps the
     // previous list on error.
     void set_substitution(const std::string& text);
@@ -94,28 +115,34 @@ public:
     // those bounds lie inside the match). Empty when results hold no match.
     std::string expand(const MatchResults& results, const char* prefix_begin, const char* suffix_end) const;
     // Replace within s[start, start + len) (npos: to the end) the first match, or every
-    // match with GLOBAL, by the substitution; returns the number of replacements.
+    // match with GLOBAL, by the substitution; returns the number of replacements. A search
+    // that stops early (results.stopped()) leaves s unchanged and returns 0.
     int substitute(std::string& s, size_t start, size_t len, MatchResults& results) const;
-    // Cut [begin, end) at the matches; returns the number of pieces appended.
-    int split(const char* begin, const char* end, int limit, std::vector<std::string>& pieces) const;
+    // Cut [begin, end) at the matches; returns the number of pieces appended, or -1 (and
+    // appends nothing) when a search stopped early (results.stopped() says why).
+    int split(const char* begin, const char* end, int limit, std::vector<std::string>& pieces,
+              MatchResults& results) const;
 
 private:
     friend class pattern_parser;
+    friend class backtracker;
 
     // Search once from `from` within [begin, end); forbid_empty_at bars an empty match there.
     bool search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
                 MatchResults& results) const;
-    const char* next_candidate(const char* pos, const char* last, const char* end) const;
+    const char* next_candidate(const char* begin, const char* pos, const char* last, const char* end) const;
     const char* lead_candidate(const char* pos, const char* last, const char* end) const;
     // Build the replacement of one match into out; "$`" starts at prefix_begin, "$'" ends at suffix_end.
     void build_replacement(std::string& out, const MatchResults& results, const char* prefix_begin,
                            const char* suffix_end) const;
     void analyse(bool has_recursion);
+    void plan_memo();
+    void plan_follow_sets();
     bool build_prefix(const sub_expr* first);
     void build_lead_suffix(const repeat_node* r);
     bool build_prefixes(const sub_expr* first);
-    bool find_required_byte(const sub_expr* chain, width_range& offset);
     const char* required_candidate(const char* pos, const char* last, const char* end) const;
+    const char* line_candidate(const char* begin, const char* pos, const char* last) const;
 
     std::unique_ptr<arena_allocator> arena_;         // owner of every node
     bool try_every_start_ = true;                    // false when a failure at the first position fails everywhere
@@ -131,11 +158,16 @@ private:
     std::unique_ptr<multi_prefix> prefixes_;         // literals every match begins with one of, if any
     std::unique_ptr<prefix_searcher> lead_suffix_;   // literal right after a leading repeat, if any
     const repeat_node* lead_repeat_ = nullptr;       // that leading repeat
-    int required_byte_ = -1;                         // a byte every match holds at a bounded offset, or -1
-    int required_lo_ = 0;                            // fewest bytes between a match's start and it
-    int required_hi_ = 0;                            // most bytes between a match's start and it
+    std::unique_ptr<multi_prefix> required_;         // literals one of which every match holds at a bounded offset
+    int required_lo_ = 0;                            // fewest bytes between a match's start and that literal
+    int required_hi_ = 0;                            // most bytes between a match's start and that literal
+    std::unique_ptr<multi_prefix> must_;             // literals one of which every match holds somewhere
+    bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
+    bool word_start_ = false;                        // every match begins at a word start ("\b", then a word byte)
     std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
+    int memo_rows_ = 0;                              // rows of the failure memo (0: not remembered)
+    search_limits limits_;                           // bounds on each search's work
     bool compiled_ = false;                          // compile() has completed
 };
 

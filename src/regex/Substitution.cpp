@@ -212,7 +212,8 @@ int Pattern::substitute(std::string& s, size_t start, size_t len, MatchResults& 
         forbid = m.first == m.second ? m.second : nullptr;
         from = m.second;
     }
-    if (count == 0)
+    // A search that stopped early leaves the text as it was (results say why).
+    if (count == 0 || results.stopped() != search_stop::none)
         return 0;
     std::string result;
     result.reserve(start + out.size() + static_cast<size_t>(s.data() + s.size() - copied));

@@ -12,6 +12,10 @@ inline constexpr const char* kNothingChecked =
 inline constexpr const char* kNoPhrase = "No phrase choosen.";
 inline constexpr const char* kNoFile = "No file choosen.";
 inline constexpr const char* kRegexpError = "Regexp error!";
+// The report file is never one of the targets: truncating it would destroy a target.
+inline constexpr const char* kReportIsTarget = "The report file is one of the targets or lies inside one:\n";
+// A report file that could not be created: the run goes on, and the report list says so.
+inline constexpr const char* kReportFileFailed = "report file could not be written";
 inline constexpr const char* kChangeWarning =
     "Warning! You are about changing file/dir names and/or file contents.\nSure?";
 inline constexpr const char* kBackupQuestion =
@@ -37,6 +41,8 @@ inline constexpr const char* kFileReadError = "file read error";
 inline constexpr const char* kFileChanged = "file changed during the run";
 inline constexpr const char* kOtherLinksKeepOld = "its other hard links keep the old content";
 inline constexpr const char* kMatchTooLong = "a match runs past the largest read window (1 GiB)";
+// A search that could not finish (too much backtracking, or out of stack): the file is left as it was.
+inline constexpr const char* kSearchStopped = "search stopped: pattern too complex, file left unchanged";
 inline constexpr const char* kFoundInContent = "found in content:";
 inline constexpr const char* kFoundInName = "found in name:";
 inline constexpr const char* kTotalFound = "Total found:";

@@ -95,8 +95,11 @@ int SearchRun::SearchChunk(const std::string& path, int descriptor, ReadBuffer::
         // shorter than the one the whole file holds.
         const std::size_t deferFrom = fill == ReadBuffer::Fill::Last ? chunk.size() + 1 : chunk.size() - job_.overlap;
         state_.matches.t_DeleteList();
-        if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, context + buffer.searchFrom, 0) <= 0)
+        const int hits = state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, context + buffer.searchFrom, 0);
+        if (hits <= 0) {
+            SearchStopped(path);
             break;
+        }
         const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset) - context;
         const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
         if (start >= deferFrom) break;

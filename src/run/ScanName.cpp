@@ -33,7 +33,10 @@ int SearchRun::ScanName(const std::string& path, std::size_t index)
     int replaced = 0;
     while (state_.running && searchFrom < subject.size()) {
         state_.matches.t_DeleteList();
-        if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, searchFrom, 0) <= 0) break;
+        if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, searchFrom, 0) <= 0) {
+            SearchStopped(path);
+            break;
+        }
         const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset);
         const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
         if (length == 0) {

@@ -7,10 +7,28 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/Paths.h"
 #include "regex/Pattern.h"
 #include "run/RunTexts.h"
+#include "targets/TargetOverlap.h"
+
+namespace {
+
+// Why the engine gave up on a search, for the report.
+const char* SearchStopReason(regex::search_stop stop)
+{
+    switch (stop) {
+    case regex::search_stop::budget: return "too much backtracking: the search's step budget ran out";
+    case regex::search_stop::stack: return "the pattern nests too deeply for the search stack";
+    case regex::search_stop::cancelled: return "the search was cancelled";
+    case regex::search_stop::none: break;
+    }
+    return "the search stopped";
+}
+
+}  // namespace
 
 SearchRun::SearchRun(const JobSettings& job, const Seams& seams)
     : job_(job), seams_(seams), reader_([](int fd, char* buffer, std::size_t n) { return read(fd, buffer, n); })
@@ -52,6 +70,10 @@ void SearchRun::StartRun()
     if (job_.pattern.empty()) return desktop.Notice(runtext::kNoPhrase);
     if (seams_.targets.lines.Count() == 0) return desktop.Notice(runtext::kNoFile);
     if (UsableGroupCount(job_) < 1) return desktop.Notice(runtext::kRegexpError);
+    if (job_.reportToFile) {
+        const std::string target = TargetHolding(job_.reportFilePath, seams_.targets.Paths());
+        if (!target.empty()) return desktop.Notice(runtext::kReportIsTarget + job_.reportFilePath + "\n" + target);
+    }
     if (!job_.searchOnly && !desktop.AskYesNo(runtext::kChangeWarning)) return;
     if (!job_.searchOnly && !OfferBackup()) return;
     if (!desktop.AskYesNo(runtext::kStartQuestion)) return;
@@ -101,7 +123,8 @@ bool SearchRun::RunJob()
         FailInitialization();
         return true;
     }
-    if (job_.reportToFile) OpenReportFile(state_.reportFile, job_.reportFilePath);
+    if (job_.reportToFile && !OpenReportFile(state_.reportFile, job_.reportFilePath))
+        Tell({RunNote::Kind::Info, job_.reportFilePath, std::string(runtext::kReportFileFailed) + ": " + std::strerror(errno)});
     for (std::size_t i = 0; state_.running && i < count; ++i) {
         PumpNow();
         if (state_.running) RunTarget(i);
@@ -242,6 +265,15 @@ void SearchRun::NoteFound(std::string_view text)
 }
 
 void SearchRun::Report(const std::string& line) { seams_.report.Append(line); }
+
+bool SearchRun::SearchStopped(const std::string& path)
+{
+    const regex::search_stop stop = state_.regex.GetSearchStop();
+    if (stop == regex::search_stop::none) return false;
+    state_.fileState = kFileAbandoned;
+    ReportFailure(runtext::kSearchStopped, {RunNote::Kind::Unread, path, SearchStopReason(stop)});
+    return true;
+}
 
 void SearchRun::ReportFailure(const char* caption, const RunNote& note)
 {

@@ -158,6 +158,10 @@ private:
     void Report(const std::string& line);
     // Appends the refusal line `caption` and tells the note; counts the target as failed.
     void ReportFailure(const char* caption, const RunNote& note);
+    // After a search that found nothing: whether the engine gave up on it (too much
+    // backtracking, no stack left, cancelled) rather than finding no match. Then the target is
+    // abandoned, so nothing is written for it, and the stop is reported.
+    bool SearchStopped(const std::string& path);
     // Tells a note: a report line "path: reason", and the note sink.
     void Tell(const RunNote& note);
     // Shows running state values in the page's boxes.

@@ -201,7 +201,8 @@ TEST_F(Backup, EmptyingIsRefusedForTheRootHomeAndDirectoriesHoldingATargetOrTheA
   EXPECT_NE(TempDirRefusal(scratch / "users", {}, ""), "");
   EXPECT_EQ(TempDirRefusal(scratch / "users/me/tmp", {}, ""), "");
   setenv("HOME", home.c_str(), 1);
-  EXPECT_EQ(TempDirRefusal(temp, {data, scratch / "qm temp2", scratch.Path()}, ""), "");
+  EXPECT_EQ(TempDirRefusal(temp, {data, scratch / "qm temp2"}, ""), "");
+  EXPECT_EQ(TempDirRefusal(temp, {scratch.Path()}, ""), "the temp dir lies inside the target:\r\n" + scratch.Path());
   EXPECT_TRUE(MakeDirTree((scratch / "n/e//w/").c_str()));
   EXPECT_FALSE(MakeDirTree((temp + "/leftover.txt/sub").c_str()));
 }

@@ -1,4 +1,4 @@
-// The process runner: start failures, exit statuses, and Close with and without termination.
+// The process runner: start failures, exit statuses, pumping while waiting, and Close with and without termination.
 // (Arguments reaching the child whole are shown with a recording archiver in BackupTest.)
 #include "backup/ProcessRunner.h"
 
@@ -28,6 +28,10 @@ TEST(ProcessRunner, ReportsStartFailuresAndExitStatuses) {
   EXPECT_FALSE(RunArchiver("\"/nonexistent/7za\" a").started);
   EXPECT_EQ(RunArchiver(Line({"/bin/sh", "-c", "exit 3"})).exitStatus, 3);
   EXPECT_EQ(RunArchiver(Line({"sh", "-c", "kill -TERM $$"})).exitStatus, 128 + SIGTERM);
+  // A window's messages are handled while the archiver works, and its status still arrives.
+  int pumps = 0;
+  EXPECT_EQ(RunArchiver(Line({"sh", "-c", "sleep 0.3; exit 4"}), [&pumps] { ++pumps; }).exitStatus, 4);
+  EXPECT_GE(pumps, 3);
 }
 
 TEST(ProcessRunner, CloseTerminatesOnlyWhenAsked) {

@@ -60,10 +60,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -78,6 +80,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kPerlDir = fs::path(__FILE__).parent_path() / "perl";
+const fs::path kBenchDir = fs::path(__FILE__).parent_path().parent_path().parent_path() / "bench";
 
 // One comparison: flags among "i", "m", "s" and "g" (every whole match instead of the first
 // match's groups), a pattern and a subject.
@@ -139,8 +142,9 @@ std::string GlobalAnswer(const regex::Pattern& pattern, const std::string& subje
     return out;
 }
 
-// The engine's answer in the oracle's format.
-std::string EngineAnswer(const DiffCase& c)
+// The engine's answer in the oracle's format; rememberFromStart makes the matcher remember
+// failed states from its first step (else only long searches do).
+std::string EngineAnswer(const DiffCase& c, bool rememberFromStart)
 {
     std::uint32_t flags = regex::NORMALIZE;
     for (char letter : c.flags)
@@ -151,6 +155,9 @@ std::string EngineAnswer(const DiffCase& c)
     try {
         regex::Pattern pattern(flags, c.pattern);
         pattern.compile();
+        regex::search_limits limits;
+        limits.remember_after_steps = rememberFromStart ? 0 : limits.remember_after_steps;
+        pattern.set_limits(limits);
         if ((flags & regex::GLOBAL) != 0)
             return GlobalAnswer(pattern, c.subject);
         regex::MatchResults results;
@@ -474,7 +481,12 @@ std::vector<std::string> Mismatches(const std::vector<DiffCase>& cases,
 {
     std::vector<std::string> mismatches;
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const std::string ours = EngineAnswer(cases[i]);
+        const std::string ours = EngineAnswer(cases[i], false);
+        const std::string remembering = EngineAnswer(cases[i], true);
+        if (remembering != ours) {
+            mismatches.push_back(CaseKey(cases[i]) + "\n    engine: " + ours + "\n    with memo: " + remembering);
+            continue;
+        }
         // Perl refused the pattern (a Perl-only restriction): nothing to compare.
         if (perl[i] == "error" || ours == perl[i] ||
             (cases[i].wholeMatchOnly && WholeMatch(ours) == WholeMatch(perl[i])))
@@ -546,4 +558,49 @@ TEST_F(PerlDifferential, GeneratedCasesAgreeWithPerl)
                                     << " cases differ:\n" << Listed(mismatches, 40);
 }
 
+// The benchmark's patterns as global cases (bench/patterns.tsv: name, flags, pattern).
+std::vector<DiffCase> BenchmarkCases(const std::string& subject)
+{
+    std::vector<DiffCase> cases;
+    std::ifstream in(kBenchDir / "patterns.tsv");
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        const std::size_t tab1 = line.find('\t');
+        const std::size_t tab2 = line.find('\t', tab1 + 1);
+        std::string flags = "g" + line.substr(tab1 + 1, tab2 - tab1 - 1);
+        flags.erase(std::remove(flags.begin(), flags.end(), '-'), flags.end());
+        cases.push_back({flags, line.substr(tab2 + 1), subject});
+    }
+    return cases;
+}
+
 }  // namespace
+
+// Every benchmark pattern finds the same matches as Perl in the first 256 KiB of both
+// benchmark texts (made by bench/make_corpus.sh from the installed changelogs and headers).
+TEST_F(PerlDifferential, BenchmarkPatternsFindWhatPerlFindsInBothTexts)
+{
+    char dir[] = "/tmp/qm_bench_textXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::vector<DiffCase> cases;
+    for (const char* kind : {"changelogs", "headers"}) {
+        const std::string path = std::string(dir) + "/" + kind;
+        const std::string command = (kBenchDir / "make_corpus.sh").string() + " " + path + " 262144 " + kind;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        std::ifstream in(path, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<DiffCase> more = BenchmarkCases(text);
+        cases.insert(cases.end(), more.begin(), more.end());
+    }
+    fs::remove_all(dir);
+    ASSERT_GE(cases.size(), 48u) << "the benchmark's patterns were not read";
+    const std::vector<std::string> perl = PerlAnswers(cases);
+    ASSERT_EQ(perl.size(), cases.size()) << "the perl oracle did not run";
+    std::size_t matching = 0;
+    for (const std::string& answer : perl)
+        matching += answer.find('\t') != std::string::npos;
+    EXPECT_GT(matching * 2, cases.size()) << "too few patterns match anything";
+    const std::vector<std::string> mismatches = Mismatches(cases, perl);
+    EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " patterns differ:\n" << Listed(mismatches, 3).substr(0, 4000);
+}

@@ -37,3 +37,19 @@ TEST_F(ReportTest, ARunThatFindsNothingWritesOnlyTheClosingSection)
     EXPECT_EQ(report.Lines()[2], "Total found:0");
     EXPECT_EQ(ReadFile(job.reportFilePath), "\r\n------------------------------------\r\nAll found results:\r\n");
 }
+
+TEST_F(ReportTest, AReportFileAmongTheTargetsIsRefusedAndAnUnwritableOneIsTold)
+{
+    const std::string sub = dir / "sub";
+    std::filesystem::create_directory(sub);
+    const std::string kept = File("sub/report.txt", "a target's own words");
+    job.reportFilePath = kept;
+    targets.lines.Assign({sub});
+    run.StartRun();
+    EXPECT_EQ(desktop.MessageTexts(), std::vector<std::string>{runtext::kReportIsTarget + kept + "\n" + sub});
+    EXPECT_EQ(ReadFile(kept), "a target's own words");
+
+    job.reportFilePath = File("plain", "x") + "/report.txt";
+    RunOver({File("a.txt", "word")}, "a");
+    EXPECT_EQ(report.Line(2), job.reportFilePath + ": " + runtext::kReportFileFailed + ": Not a directory");
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RunFixture.h"
+#include "run/RunTexts.h"
 
 class ScanContentTest : public RunFixture {
 protected:
@@ -145,4 +146,18 @@ TEST_F(ScanContentTest, SmallBuffersRewriteAsPerlDoes)
                 EXPECT_EQ(ReadFile(paths[i]), expected[i]) << pattern << " buffer " << bufferSize << " text " << texts[i];
         }
     }
+}
+
+TEST_F(ScanContentTest, ASearchThatCannotFinishLeavesTheFileAndIsReported)
+{
+    // A back-reference keeps the matcher from remembering failed states: its step budget ends
+    // the search, which is never taken as "no more matches".
+    std::string text(40, 'a');
+    text.insert(0, "ab ").append("!b");
+    const std::string path = File("t.txt", text);
+    Replace("(a|a)*\\1b|ab", "X");
+    RunOver({path}, "a");
+    EXPECT_EQ(ReadFile(path), text);
+    EXPECT_EQ(report.Line(2), runtext::kSearchStopped);
+    EXPECT_EQ(run.State().unreadTargets, 1);
 }

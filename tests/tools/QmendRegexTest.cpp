@@ -124,6 +124,9 @@ TEST_F(QmendRegex, CountsMatchesOverAWholeFileWithTheTimeTaken)
     EXPECT_EQ(folded.output.substr(0, 2), "3\t");
 
     EXPECT_EQ(Drive({"--count", "-", "(", file}, "").status, 1);
+    // A back-reference leaves the step budget to end an exponential search.
+    const std::string hard = Write("hard.txt", std::string(40, 'a') + "!b").string();
+    EXPECT_EQ(Drive({"--count", "-", "(a|a)*\\1b", hard}, "").status, 1);
     EXPECT_EQ(Drive({"--count", "-", "a", (m_dir / "missing").string()}, "").status, 1);
     EXPECT_EQ(Drive({"--count", "-", "a"}, "").status, 2);
     EXPECT_EQ(Drive({"extra"}, "").status, 2);
