@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Whole-program benchmark of qmend against grep, ripgrep, sed and perl.
+# Whole-program benchmark of qmend against ripgrep (one thread), grep, sed and perl.
 #
-# Builds a tree of 200 files of 1 MiB of package changelogs (200 MiB), then times, one run
-# each with a warm page cache: searching with `qmend -a -y` against `grep -o | wc -l`,
-# `grep -P -o | wc -l` and `rg -j1 -o | wc -l`; replacing with `qmend -a -y -r` against
-# `sed -i` and `perl -pi` (each on a fresh copy of the tree); for a literal word and for the
-# e-mail pattern. Then it scans one 2 GiB file with qmend and reports the resident set next
-# to the one of a 1 MiB file, to show that memory does not grow with the file, and the
-# resident set for sparse, dense and line-long matches and for one 64 MiB match.
+# Builds a tree of 2000 files of 100 KiB of package changelogs (about 200 MB in 25
+# directories), warms the page cache and times each command three times, keeping the best
+# wall time and the best CPU time (user plus system of the whole pipeline):
+#  - search, for several shapes of pattern: `qmend -a -y` against `rg -j1 -c`,
+#    `rg -j1 --count-matches` (whose count must equal qmend's "Total found:"), `grep -c` and a
+#    perl counting loop;
+#  - replace, each run on a fresh copy of the tree: `qmend -a -y -r X` against `sed -i` and
+#    `perl -pi` (qmend flushes every new file to the disk before it takes a target's place;
+#    sed and perl do not flush);
+#  - memory: qmend's resident set on a 2 GiB file next to a 1 MiB one, and for sparse, dense,
+#    line-long matches and one 64 MiB match.
 #
 #   bench/qmend/run_bench.sh [QMEND]     (default: build/bin/qmend, built when missing)
-# The work tree is made under $QM_BENCH_DIR (default /tmp/qmend-bench) and removed at the end.
+# ripgrep (Debian package ripgrep) is installed when missing. The work tree is made under
+# $QM_BENCH_DIR (default /tmp/qmend-bench) and removed at the end.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 qmend=${1:-$top/build/bin/qmend}
@@ -18,97 +23,115 @@ if [ ! -x "$qmend" ]; then
   cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
   cmake --build "$top/build" --target qmend -j2 > /dev/null
 fi
+if ! command -v rg > /dev/null; then
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends ripgrep > /dev/null
+fi
 work=${QM_BENCH_DIR:-/tmp/qmend-bench}
 rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 export LC_ALL=C
 
-literal='release'
-email_perl='[\w\.+-]+@[\w\.-]+\.[\w\.-]+'
-email_posix='[[:alnum:]_.+-]+@[[:alnum:]_.-]+\.[[:alnum:]_.-]+'
-
-# The corpus: the installed changelogs, sorted, cut to 8 MiB, in 1 MiB slices.
+# The corpus: the installed changelogs, sorted, cut to 80 slices of 100 KiB.
 for f in $(ls /usr/share/doc/*/changelog*.gz | sort); do zcat "$f" 2>/dev/null || true; done |
-  head -c $((8 << 20)) > "$work/corpus.txt"
+  head -c $((80 * 100 << 10)) > "$work/corpus.txt"
+split -b $((100 << 10)) -d -a 2 "$work/corpus.txt" "$work/slice."
 mkdir -p "$work/tree"
-split -b $((1 << 20)) -d -a 1 "$work/corpus.txt" "$work/slice."
 for d in $(seq -w 1 25); do
   mkdir -p "$work/tree/d$d"
   for s in "$work"/slice.*; do cp "$s" "$work/tree/d$d/$(basename "$s").txt"; done
 done
-files=("$work"/tree/*/*.txt)
+files=$(find "$work/tree" -type f | wc -l)
 megabytes=$(du -sm "$work/tree" | cut -f1)
-cat "${files[@]}" > /dev/null
+cat "$work"/tree/*/*.txt > /dev/null
 
-# Runs a command line under /usr/bin/time; prints "wall-seconds cpu-seconds max-rss-kib" (CPU
-# time is user plus system time of the whole pipeline, the fair measure on a shared machine)
-# and leaves stdout in $work/out.
-timed() {
+# Runs a command line once under /usr/bin/time; prints "wall cpu max-rss-kib" and leaves its
+# standard output in $work/out.
+timed_once() {
   /usr/bin/time -f '%e %U %S %M' -o "$work/time" bash -c "$1" > "$work/out" 2> /dev/null || true
   awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time"
 }
 
-row() {  # task tool pattern-name wall cpu rss matches
+# Best of three (wall and CPU each), after `prepare` (a command line) before every run.
+best_of_3() {  # command [prepare]
+  local runs=""
+  for _ in 1 2 3; do
+    [ -n "${2:-}" ] && bash -c "$2"
+    runs+="$(timed_once "$1")"$'\n'
+  done
+  printf '%s' "$runs" | awk 'NR == 1 || $1 < w { w = $1 } NR == 1 || $2 < c { c = $2 } $3 > r { r = $3 }
+                            END { printf "%.2f %.2f %s\n", w, c, r }'
+}
+
+row() {  # task tool pattern wall cpu rss count
   local mbps
   mbps=$(awk -v m="$megabytes" -v s="$5" 'BEGIN { if (s > 0) printf "%.0f", m / s; else print "-" }')
   printf '| %s | %s | %s | %s | %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" "$5" "$mbps" "$6" "$7"
 }
 
 qmend_count() { grep -a '^Total found:' "$work/out" | cut -d: -f2; }
+sum_counts() { awk -F: '{ s += $NF } END { print s + 0 }' "$work/out"; }
 
-search() {  # pattern-name qmend-pattern posix-pattern perl-pattern
-  local t
-  t=$(timed "'$qmend' -a -y '$2' ${files[*]}"); row search qmend "$1" $t "$(qmend_count)"
-  t=$(timed "grep -a -o -E '$3' ${files[*]} | wc -l"); row search "grep -o" "$1" $t "$(cat "$work/out")"
-  t=$(timed "grep -a -o -P '$4' ${files[*]} | wc -l"); row search "grep -P -o" "$1" $t "$(cat "$work/out")"
-  t=$(timed "rg -a -j1 -o '$4' ${files[*]} | wc -l"); row search "rg -j1 -o" "$1" $t "$(cat "$work/out")"
+search() {  # name qmend-and-perl-pattern grep-E-pattern [qmend option]
+  local t tree="$work/tree"
+  t=$(best_of_3 "'$qmend' -a -y ${4:-} '$2' '$tree'"); row search qmend "$1" $t "$(qmend_count)"
+  t=$(best_of_3 "rg -a -j1 -c ${4:-} '$2' '$tree'"); row search "rg -j1 -c" "$1" $t "$(sum_counts) lines"
+  t=$(best_of_3 "rg -a -j1 --count-matches ${4:-} '$2' '$tree'"); row search "rg -j1 --count-matches" "$1" $t "$(sum_counts)"
+  t=$(best_of_3 "grep -a -r -c -E ${4:-} '$3' '$tree'"); row search "grep -c" "$1" $t "$(sum_counts) lines"
+  t=$(best_of_3 "find '$tree' -type f -print0 | xargs -0 perl -ne '\$n += () = /$2/g${4:+i}; END { print \"x:\$n\\n\" }'")
+  row search perl "$1" $t "$(sum_counts)"
 }
 
-fresh_copy() { rm -rf "$work/copy"; cp -r "$work/tree" "$work/copy"; cat "$work"/copy/*/*.txt > /dev/null; }
+fresh_copy="rm -rf '$work/copy'; cp -r '$work/tree' '$work/copy'; cat '$work'/copy/*/*.txt > /dev/null; sync"
 
-replace() {  # pattern-name qmend-pattern posix-pattern perl-pattern
-  local t copies
-  fresh_copy; copies=$(echo "$work"/copy/*/*.txt)
-  t=$(timed "'$qmend' -a -y -r X '$2' $copies"); row replace "qmend -r" "$1" $t "$(qmend_count)"
-  fresh_copy
-  t=$(timed "sed -i -E 's/$3/X/g' $copies"); row replace "sed -i" "$1" $t "-"
-  fresh_copy
-  t=$(timed "perl -pi -e 's/$4/X/g' $copies"); row replace "perl -pi" "$1" $t "-"
+replace() {  # name qmend-and-perl-pattern sed-E-pattern
+  local t copy="$work/copy"
+  t=$(best_of_3 "'$qmend' -a -y -r X '$2' '$copy'" "$fresh_copy"); row replace "qmend -r" "$1" $t "$(qmend_count)"
+  t=$(best_of_3 "sed -i -E 's/$3/X/g' '$copy'/*/*.txt" "$fresh_copy"); row replace "sed -i" "$1" $t "-"
+  t=$(best_of_3 "perl -pi -e 's/$2/X/g' '$copy'/*/*.txt" "$fresh_copy"); row replace "perl -pi" "$1" $t "-"
 }
 
-echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'); tree: ${#files[@]} files, $megabytes MiB"
-echo
+echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'); $(uname -sr); file system of the tree: $(df -T "$work" | awk 'NR == 2 { print $2 }')"
+echo "Tree: $files files, $megabytes MiB; rg $(rg --version | sed -n 1p | cut -d' ' -f2), $(grep --version | sed -n 1p), $(sed --version | sed -n 1p), perl $(perl -e 'print $^V')"
 echo "Load average before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-echo "| task | tool | pattern | wall s | CPU s | MiB per CPU s | max RSS KiB | matches |"
+echo "| task | tool | pattern | best wall s | best CPU s | MiB per CPU s | max RSS KiB | count |"
 echo "|---|---|---|---|---|---|---|---|"
-search literal "$literal" "$literal" "$literal"
-search email "$email_perl" "$email_posix" "$email_perl"
-replace literal "$literal" "$literal" "$literal"
-replace email "$email_perl" "$email_posix" "$email_perl"
+search "literal \`release\`" 'release' 'release'
+search "rare literal \`segfault\`" 'segfault' 'segfault'
+search "literal /i \`debian\`" 'debian' 'debian' -i
+search "word \`\\bfix\\w*\`" '\bfix\w*' '\<fix[[:alnum:]_]*'
+search "class run \`[0-9]+\\.[0-9]+\\.[0-9]+\`" '[0-9]+\.[0-9]+\.[0-9]+' '[0-9]+\.[0-9]+\.[0-9]+'
+search "e-mail" '[\w\.+-]+@[\w\.-]+\.[\w\.-]+' '[[:alnum:]_.+-]+@[[:alnum:]_.-]+\.[[:alnum:]_.-]+'
+replace "literal \`release\`" 'release' 'release'
+replace "e-mail" '[\w\.+-]+@[\w\.-]+\.[\w\.-]+' '[[:alnum:]_.+-]+@[[:alnum:]_.-]+\.[[:alnum:]_.-]+'
 
 # Memory against file size: one 1 MiB file and one 2 GiB file.
-for i in $(seq 1 256); do cat "$work/corpus.txt"; done > "$work/big.txt"
-read -r small_wall small_cpu small_rss <<< "$(timed "'$qmend' -a -y '$literal' '${files[0]}'")"
-read -r big_wall big_cpu big_rss <<< "$(timed "'$qmend' -a -y '$literal' '$work/big.txt'")"
+cat "$work"/slice.* > "$work/corpus8.txt"
+for i in $(seq 1 256); do cat "$work/corpus8.txt"; done > "$work/big.txt"
+head -c $((1 << 20)) "$work/big.txt" > "$work/small.txt"
+read -r small_wall small_cpu small_rss <<< "$(timed_once "'$qmend' -a -y release '$work/small.txt'")"
+read -r big_wall big_cpu big_rss <<< "$(timed_once "'$qmend' -a -y release '$work/big.txt'")"
+big_count=$(qmend_count)
 echo
 echo "| file | wall s | CPU s | max RSS KiB | matches |"
 echo "|---|---|---|---|---|"
-echo "| 2 GiB | $big_wall | $big_cpu | $big_rss | $(qmend_count) |"
+echo "| $(( $(stat -c %s "$work/big.txt") >> 20 )) MiB | $big_wall | $big_cpu | $big_rss | $big_count |"
 echo "| 1 MiB | $small_wall | $small_cpu | $small_rss | - |"
 
 # Memory against the shape of the matches, on 256 MiB: sparse (the literal), dense short ones
 # (every word), one per line (many end near a chunk's end, where a match is not taken until
 # the window holds what follows it), and a single 64 MiB match, which the window must hold.
 head -c $((256 << 20)) "$work/big.txt" > "$work/mid.txt"
+rm -f "$work/big.txt"
 head -c $((64 << 20)) /dev/zero | tr '\0' x > "$work/run.txt"
 echo
 echo "| 256 MiB file, pattern | wall s | CPU s | max RSS KiB | matches |"
 echo "|---|---|---|---|---|"
-for p in "$literal" '\w+' '[^\n]+'; do
-  read -r wall cpu rss <<< "$(timed "'$qmend' -a -y '$p' '$work/mid.txt'")"
+for p in release '\w+' '[^\n]+'; do
+  read -r wall cpu rss <<< "$(timed_once "'$qmend' -a -y '$p' '$work/mid.txt'")"
   echo "| \`$p\` | $wall | $cpu | $rss | $(qmend_count) |"
 done
-read -r wall cpu rss <<< "$(timed "'$qmend' -a -y 'x+' '$work/run.txt'")"
+read -r wall cpu rss <<< "$(timed_once "'$qmend' -a -y 'x+' '$work/run.txt'")"
 echo "| \`x+\` on 64 MiB of x | $wall | $cpu | $rss | $(qmend_count) |"

@@ -14,7 +14,7 @@ namespace {
 
 void OnTermination(int signal)
 {
-    RemoveRegisteredFile();
+    RemoveRegisteredFiles();
     _exit(128 + signal);
 }
 

@@ -48,7 +48,7 @@ void ScrollTo(OccurrenceBox& box)
 void SearchRun::ShowContentOccurrence(const std::string& path, std::size_t start, std::size_t length,
                                       const std::string* replacement)
 {
-    const ReadBuffer& buffer = state_.readBuffer;
+    ReadBuffer& buffer = state_.readBuffer;
     const std::string_view chunk = buffer.Chunk();
     OccurrenceBox box;
     if (!job_.searchOnly) {

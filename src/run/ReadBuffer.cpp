@@ -39,7 +39,8 @@ void ReadBuffer::StartFile()
 {
     size_ = carry_ = context_ = position = searchFrom = 0;
     carryFrom_ = kNoCarryFrom;
-    linesBefore_ = 0;
+    chunkOffset_ = linesCounted_ = countedTo_ = 0;
+    descriptor_ = -1;
     // A window grown for the last file is given back (if that fails, it is simply kept).
     if (capacity_ > bufferSize_) Reserve(bufferSize_);
     if (bytes_) bytes_[overlap_] = '\0';
@@ -57,16 +58,18 @@ bool ReadBuffer::Reserve(std::size_t capacity)
 
 namespace {
 
-// Whether the descriptor's offset has reached the end of its (regular) file.
-bool AtEndOfFile(int descriptor)
-{
-    struct stat st {};
-    if (fstat(descriptor, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    const off_t offset = lseek(descriptor, 0, SEEK_CUR);
-    return offset >= 0 && offset >= st.st_size;
-}
+// Bytes read at a time when line feeds are counted in the file itself.
+constexpr std::size_t kCountBlock = 1 << 16;
 
 }  // namespace
+
+bool ReadBuffer::AtEndOfFile(int descriptor) const
+{
+    // The chunks are read one after the other, so the file offset is where the chunk ends.
+    struct stat st {};
+    return fstat(descriptor, &st) == 0 && S_ISREG(st.st_mode) &&
+           chunkOffset_ + size_ >= static_cast<std::uint64_t>(st.st_size);
+}
 
 ReadBuffer::Fill ReadBuffer::ReadChunk(int descriptor, const ChunkReader& reader)
 {
@@ -76,6 +79,8 @@ ReadBuffer::Fill ReadBuffer::ReadChunk(int descriptor, const ChunkReader& reader
     const std::size_t next = size_ - carry_;
     const std::size_t context = std::min(overlap_, context_ + next);
     std::memmove(chunk - context, chunk + next - context, context + carry_);
+    chunkOffset_ += next;
+    descriptor_ = descriptor;
     context_ = context;
     size_ = carry_;
     carry_ = position = searchFrom = 0;
@@ -120,7 +125,6 @@ std::string_view ReadBuffer::FinishChunk(bool atFileEnd)
     else carry_ = std::min(overlap_, size_ - position);
     const std::size_t handedOnEnd = size_ - carry_;
     const char* const chunk = bytes_.get() + overlap_;
-    linesBefore_ += static_cast<std::uint64_t>(std::count(chunk, chunk + handedOnEnd, '\n'));
     const std::size_t from = position;
     position = handedOnEnd;
     return {chunk + from, handedOnEnd - from};
@@ -133,9 +137,29 @@ bool ReadBuffer::CarryFrom(std::size_t from)
     return true;
 }
 
-std::uint64_t ReadBuffer::LineOf(std::size_t i) const
+std::uint64_t ReadBuffer::LineOf(std::size_t i)
 {
-    const std::size_t end = std::min(i, size_);
-    const char* const chunk = bytes_.get() + overlap_;
-    return linesBefore_ + static_cast<std::uint64_t>(std::count(chunk, chunk + end, '\n')) + 1;
+    const std::uint64_t wanted = chunkOffset_ + std::min(i, size_);
+    // The file's bytes from `held` on are in memory: the context and the chunk.
+    const std::uint64_t held = chunkOffset_ - context_;
+    if (wanted < countedTo_) linesCounted_ = countedTo_ = 0;
+    if (countedTo_ < held) CountFromFile(held);
+    const char* const first = bytes_.get() + overlap_ - context_;
+    linesCounted_ += static_cast<std::uint64_t>(std::count(first + (countedTo_ - held), first + (wanted - held), '\n'));
+    countedTo_ = wanted;
+    return linesCounted_ + 1;
+}
+
+void ReadBuffer::CountFromFile(std::uint64_t end)
+{
+    const std::unique_ptr<char[]> block(new (std::nothrow) char[kCountBlock]);
+    while (block && descriptor_ != -1 && countedTo_ < end) {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kCountBlock, end - countedTo_));
+        const ssize_t got = pread(descriptor_, block.get(), wanted, static_cast<off_t>(countedTo_));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        linesCounted_ += static_cast<std::uint64_t>(std::count(block.get(), block.get() + got, '\n'));
+        countedTo_ += static_cast<std::uint64_t>(got);
+    }
+    countedTo_ = end;
 }

@@ -15,6 +15,10 @@
  * memory of a grown window is given back when the next file starts, so memory stays flat for
  * ordinary files and grows only as far as one long match needs.
  *
+ * Line numbers are counted only when one is asked for (an occurrence that is shown): the
+ * line feeds from the last counted point up to the occurrence, read back from the file for
+ * the stretch that is no longer in memory. A run that shows no occurrence counts nothing.
+ *
  * The three cursors are where bytes get lost or doubled, so each states its invariant:
  * bytes before `position` have been handed on (to the rewritten text), `searchFrom` is where
  * the next search starts, and the carry is what the next chunk starts with.
@@ -73,7 +77,7 @@ public:
     // The errno of the last Fill::Error.
     int Error() const { return error_; }
     // The 1-based line number of chunk index i in the whole file.
-    std::uint64_t LineOf(std::size_t i) const;
+    std::uint64_t LineOf(std::size_t i);
 
     // Bytes [0, position) of the chunk have been handed on; position <= searchFrom <= Chunk().size().
     std::size_t position = 0;
@@ -87,6 +91,11 @@ private:
     bool Reserve(std::size_t capacity);
     // Reads from descriptor onto the chunk's end until it holds `limit` bytes or the file ends.
     Fill FillTo(std::size_t limit, int descriptor, const ChunkReader& reader);
+    // Counts the line feeds of the file's bytes [countedTo_, end), which have left the buffer,
+    // by reading them again; a stretch that cannot be read is counted as holding none.
+    void CountFromFile(std::uint64_t end);
+    // Whether the file read from descriptor ends where the chunk ends.
+    bool AtEndOfFile(int descriptor) const;
 
     // overlap_ + capacity_ + 1 bytes: room for the context, the chunk (always at offset
     // overlap_) and a NUL after it.
@@ -110,6 +119,12 @@ private:
     std::size_t context_ = 0;
     // The errno of the last failed read or allocation.
     int error_ = 0;
-    // Line feeds in the file before the current chunk.
-    std::uint64_t linesBefore_ = 0;
+    // The file offset of the chunk's first byte.
+    std::uint64_t chunkOffset_ = 0;
+    // Line feeds in the file's bytes [0, countedTo_); countedTo_ only grows within a file,
+    // and only when a line number is asked for.
+    std::uint64_t linesCounted_ = 0;
+    std::uint64_t countedTo_ = 0;
+    // The descriptor of the file being read; -1 before its first chunk.
+    int descriptor_ = -1;
 };

@@ -25,15 +25,6 @@ namespace {
 // How many random names are tried before creating the temporary file is given up.
 constexpr int kNameAttempts = 100;
 
-// Flushes a directory so that a rename inside it is on the disk; failures do not matter.
-void SyncDirectory(const std::string& directory)
-{
-    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd == -1) return;
-    fsync(fd);
-    close(fd);
-}
-
 // The names in a NUL-separated attribute list as listxattr(2) returns it; size -1 is an
 // error unless the file system keeps no attributes at all.
 bool SplitNames(ssize_t size, const std::vector<char>& list, std::set<std::string>& names)
@@ -81,12 +72,25 @@ bool CopyExtendedAttributes(const std::string& from, int to)
 
 }  // namespace
 
+void SyncDirectory(const std::string& directory)
+{
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd == -1) return;
+    fsync(fd);
+    close(fd);
+}
+
 ReplacementFile::~ReplacementFile() { Discard(); }
+
+bool ReplacementFile::SyncFileSystem() const { return descriptor_ != -1 && syncfs(descriptor_) == 0; }
+
+std::string ReplacementFile::Directory() const { return std::filesystem::path(targetPath_).parent_path(); }
 
 bool ReplacementFile::Create(const std::string& target, const struct stat& opened)
 {
     Discard();
     failure_.clear();
+    flushed_ = false;
     targetStatus_ = opened;
     std::error_code error;
     const auto resolved = std::filesystem::canonical(target, error);
@@ -106,7 +110,7 @@ bool ReplacementFile::Create(const std::string& target, const struct stat& opene
         std::string candidate = directory / ("quillmendtmp" + std::to_string(RandomDraw()) + ".wex");
         const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
         if (fd != -1) {
-            RegisterTemporaryFile(candidate.c_str());
+            cleanupSlot_ = RegisterTemporaryFile(candidate.c_str());
             descriptor_ = fd;
             tempPath_ = std::move(candidate);
             return true;
@@ -145,7 +149,7 @@ bool ReplacementFile::GiveOwner()
 ReplacementFile::Outcome ReplacementFile::Commit(UndoJournal* journal)
 {
     if (descriptor_ == -1 || !failure_.empty()) return Refuse("nothing to commit");
-    if (fsync(descriptor_) != 0) return Refuse("cannot flush the temporary file");
+    if (!flushed_ && fsync(descriptor_) != 0) return Refuse("cannot flush the temporary file");
     // Owner first (it may clear set-id bits and capabilities), then the attributes, then the
     // mode, which also sets an ACL's mask to the old group bits.
     if (!GiveOwner()) return Refuse("cannot give the new file the old owner and group");
@@ -165,9 +169,8 @@ ReplacementFile::Outcome ReplacementFile::Commit(UndoJournal* journal)
         if (!failure_.empty()) return Refuse("cannot keep the original for undo");
     }
     if (rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return Refuse("cannot rename the new file onto the old");
-    ForgetTemporaryFile();
+    ForgetTemporaryFile(std::exchange(cleanupSlot_, -1));
     tempPath_.clear();
-    SyncDirectory(std::filesystem::path(targetPath_).parent_path());
     return Outcome::Replaced;
 }
 
@@ -176,6 +179,6 @@ void ReplacementFile::Discard()
     if (descriptor_ != -1) close(descriptor_);
     descriptor_ = -1;
     if (!tempPath_.empty()) unlink(tempPath_.c_str());
-    ForgetTemporaryFile();
+    ForgetTemporaryFile(std::exchange(cleanupSlot_, -1));
     tempPath_.clear();
 }

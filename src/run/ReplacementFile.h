@@ -23,6 +23,10 @@
 #include "run/FileIdentity.h"
 #include "run/UndoJournal.h"
 
+// Flushes a directory so that a rename inside it is on the disk; failures do not matter (the
+// rename is atomic either way; the flush only makes it last).
+void SyncDirectory(const std::string& directory);
+
 class ReplacementFile {
 public:
     // How a commit ended.
@@ -45,11 +49,24 @@ public:
     // Appends bytes to the temporary file; a failure is remembered and makes Commit refuse.
     void Write(std::string_view bytes);
     // Flushes the temporary file, gives it the target's owner, attributes and mode, and
-    // renames it onto the target if that is still the file that was read. With a journal,
-    // the original is kept and the change noted first; if that fails, nothing is changed.
+    // renames it onto the target if that is still the file that was read: the one step that
+    // changes a target. With a journal, the original is kept and the change noted first; if
+    // that fails, nothing is changed. The caller flushes Directory() afterwards.
     Outcome Commit(UndoJournal* journal = nullptr);
     // Closes and removes the temporary file, if any.
     void Discard();
+    // Flushes the whole file system the temporary file is on, and with it every other
+    // temporary file of a batch there; false when that failed. Success also means that no
+    // write-back on that file system failed since this file was opened, so it stands for
+    // the flush of every temporary file opened later (MarkFlushed).
+    bool SyncFileSystem() const;
+    // Notes that a SyncFileSystem through a temporary file opened no later than this one,
+    // after this one was written, succeeded: Commit need not flush this file again.
+    void MarkFlushed() { flushed_ = true; }
+    // The device the target is on.
+    dev_t Device() const { return targetStatus_.st_dev; }
+    // The directory the new file was renamed in, to be flushed after Commit (SyncDirectory).
+    std::string Directory() const;
     // Why Create or Commit failed.
     const std::string& Reason() const { return failure_; }
     // The file that is replaced: the listed path with every link resolved (after Create).
@@ -67,6 +84,10 @@ private:
     std::string tempPath_;
     // The temporary file, open for writing; -1 when closed.
     int descriptor_ = -1;
+    // The temporary file's slot in the signal cleanup's registry; -1 when none.
+    int cleanupSlot_ = -1;
+    // Whether the content is known to be on the disk already (MarkFlushed).
+    bool flushed_ = false;
     // The first failure since Create, as the report tells it; empty when all went well.
     std::string failure_;
     // The target as it was opened for reading: its mode, owner, group and identity.

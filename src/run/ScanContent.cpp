@@ -54,9 +54,9 @@ int SearchRun::ScanContent(const std::string& path)
         close(fd);
         return 0;
     }
-    ReplacementFile rewrite;
+    auto rewrite = std::make_unique<ReplacementFile>();
     if (diff_ != nullptr) diff_->BeginFile(path, HasNulInHead(fd));
-    else if (!searchOnly) rewrite.Create(path, opened);
+    else if (!searchOnly) rewrite->Create(path, opened);
     int count = 0;
     int replaced = 0;
     std::string readFailure;
@@ -81,15 +81,15 @@ int SearchRun::ScanContent(const std::string& path)
         if (diff_ != nullptr) {
             diff_->Same(rest);
         } else if (!searchOnly && state_.fileState != kFileAbandoned) {
-            rewrite.Write(state_.output);
-            rewrite.Write(rest);
+            rewrite->Write(state_.output);
+            rewrite->Write(rest);
         }
         if (state_.fileState != kFileReading) break;
     }
     close(fd);
     if (!readFailure.empty()) ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, readFailure});
     else if (diff_ != nullptr) diff_->EndFile(state_.fileState == kFileEnd);
-    else if (!searchOnly) FinishRewrite(rewrite, path, opened, replaced);
+    else if (!searchOnly) KeepRewrite(std::move(rewrite), opened, replaced);
     return count;
 }
 
@@ -153,35 +153,47 @@ int SearchRun::SearchChunk(const std::string& path, int descriptor, ReadBuffer::
     return found;
 }
 
-void SearchRun::FinishRewrite(ReplacementFile& file, const std::string& path, const struct stat& opened, int replaced)
+void SearchRun::KeepRewrite(std::unique_ptr<ReplacementFile> file, const struct stat& opened, int replaced)
 {
-    if (replaced == 0) return file.Discard();
+    if (replaced == 0) return;
     if (state_.fileState != kFileEnd) {
         state_.droppedConfirmed += replaced;
-        return file.Discard();
+        return;
     }
+    scanned_.rewrite = std::move(file);
+    scanned_.opened = opened;
+    scanned_.replaced = replaced;
+}
+
+bool SearchRun::FinishRewrite(ScannedTarget& target)
+{
+    ReplacementFile& file = *target.rewrite;
+    const std::string& path = target.path;
     if (!file.Reason().empty()) {
         ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
-        return file.Discard();
+        return false;
     }
     // The probe only checks access to the entry that is replaced (nothing to wait for); the
     // rename is the real test.
     FileHandle probe;
     if (!probe.WaitReplaceable(seams_.desktop, true, 0, file.Target().c_str())) {
         ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, std::strerror(errno)});
-        return file.Discard();
+        return false;
     }
     switch (file.Commit(journal_)) {
     case ReplacementFile::Outcome::Replaced: {
-        state_.replacedTotal += replaced;
+        state_.replacedTotal += target.replaced;
         struct stat now {};
         if (stat(path.c_str(), &now) == 0) contentDone_.insert(FileIdentity::Of(now).File());
-        if (opened.st_nlink > 1) Tell({RunNote::Kind::Info, path, runtext::kOtherLinksKeepOld});
-        return;
+        if (target.opened.st_nlink > 1) Tell({RunNote::Kind::Info, path, runtext::kOtherLinksKeepOld});
+        return true;
     }
     case ReplacementFile::Outcome::Changed:
-        return ReportFailure(runtext::kFileChanged, {RunNote::Kind::Unchanged, path, runtext::kFileChanged});
+        ReportFailure(runtext::kFileChanged, {RunNote::Kind::Unchanged, path, runtext::kFileChanged});
+        return false;
     case ReplacementFile::Outcome::Refused:
-        return ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
+        ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
+        return false;
     }
+    return false;
 }

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/Paths.h"
@@ -130,6 +131,7 @@ bool SearchRun::RunJob()
         PumpNow();
         if (state_.running) RunTarget(i);
     }
+    FlushBatch();
     if (diff_ != nullptr) diff_->Finish();
     state_.readBuffer.Free();
     state_.regex.Clear();
@@ -168,40 +170,101 @@ void SearchRun::PumpNow()
     seams_.desktop.PumpMessages();
 }
 
+namespace {
+
+// The most scanned targets with a rewrite that wait for one flush; each holds a descriptor and
+// a slot of the signal cleanup.
+constexpr std::size_t kBatchRewrites = 32;
+
+}  // namespace
+
 void SearchRun::RunTarget(std::size_t i)
 {
+    if (!MayBatch()) FlushBatch();
     const LineList& lines = seams_.targets.lines;
-    const std::string path = i < lines.Count() ? lines.Line(i) : std::string();
-    seams_.view.ShowCurrentTarget(path);
-    const int kind = GetPathKind(path.c_str());
+    scanned_ = ScannedTarget{};
+    scanned_.index = i;
+    scanned_.path = i < lines.Count() ? lines.Line(i) : std::string();
+    seams_.view.ShowCurrentTarget(scanned_.path);
+    scanned_.kind = GetPathKind(scanned_.path.c_str());
     state_.output.clear();
-    const int replacedBefore = state_.replacedTotal;
+    if (diff_ != nullptr) return PreviewTarget();
+    if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path);
+    ScannedTarget target = std::exchange(scanned_, ScannedTarget{});
+    if (!MayBatch()) {
+        FlushBatch();
+        return FinishTarget(target, nullptr);
+    }
+    batch_.push_back(std::move(target));
+    const auto rewrites = std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; });
+    if (static_cast<std::size_t>(rewrites) >= kBatchRewrites) FlushBatch();
+}
+
+void SearchRun::PreviewTarget()
+{
+    const ScannedTarget target = std::exchange(scanned_, ScannedTarget{});
     // A preview learns a file's new name before its content, so the file's diff shows both.
-    if (diff_ != nullptr) NameOfTarget(path, kind, i);
-    ContentOfTarget(path, kind);
-    if (diff_ == nullptr) NameOfTarget(path, kind, i);
-    if (state_.replacedTotal > replacedBefore) ++state_.changedTargets;
+    NameOfTarget(target.path, target.kind, target.index);
+    if (job_.inContent && target.kind == kPathFile) ReportFound(target.path, runtext::kFoundInContent, ScanContent(target.path));
     seams_.progress.StepIt();
 }
 
-void SearchRun::ContentOfTarget(const std::string& path, int kind)
+bool SearchRun::MayBatch() const
 {
-    if (!job_.inContent || kind != kPathFile) return;
-    const int n = ScanContent(path);
-    if (n == 0) return;
-    Report(path);
-    Report(runtext::kFoundInContent + std::to_string(n));
-    if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInContent, n);
+    return !job_.searchOnly && state_.processAll && !job_.inFileNames && !job_.inDirNames && !job_.reportToFile;
+}
+
+void SearchRun::FlushBatch()
+{
+    // Crash safety: every new content of the batch is complete and written before one flush
+    // of its file system, and no target is renamed before that flush succeeded. A successful
+    // syncfs also says that no write-back on the file system failed since the descriptor it
+    // was given was opened (Linux 5.8 on); it is given the batch's first temporary file there,
+    // so it vouches for all of them. Where it fails, each commit flushes its own file and
+    // reports its own failure. So, as with a flush per file, each target is wholly old or
+    // wholly new after a crash at any moment; only the journal commits and disk cache
+    // flushes are shared. The directories are flushed once each, after their renames.
+    std::set<dev_t> tried;
+    std::set<dev_t> flushed;
+    for (const ScannedTarget& target : batch_) {
+        if (!target.rewrite || !tried.insert(target.rewrite->Device()).second) continue;
+        if (target.rewrite->SyncFileSystem()) flushed.insert(target.rewrite->Device());
+    }
+    std::set<std::string> directories;
+    for (ScannedTarget& target : batch_) {
+        if (target.rewrite && flushed.contains(target.rewrite->Device())) target.rewrite->MarkFlushed();
+        FinishTarget(target, &directories);
+    }
+    batch_.clear();
+    for (const std::string& directory : directories) SyncDirectory(directory);
+}
+
+void SearchRun::FinishTarget(ScannedTarget& target, std::set<std::string>* directories)
+{
+    const int replacedBefore = state_.replacedTotal;
+    if (target.rewrite && FinishRewrite(target)) {
+        if (directories != nullptr) directories->insert(target.rewrite->Directory());
+        else SyncDirectory(target.rewrite->Directory());
+    }
+    target.rewrite.reset();
+    ReportFound(target.path, runtext::kFoundInContent, target.found);
+    NameOfTarget(target.path, target.kind, target.index);
+    if (state_.replacedTotal > replacedBefore) ++state_.changedTargets;
+    seams_.progress.StepIt();
 }
 
 void SearchRun::NameOfTarget(const std::string& path, int kind, std::size_t i)
 {
     if (!(job_.inFileNames && kind == kPathFile) && !(job_.inDirNames && kind == kPathDirectory)) return;
-    const int n = ScanName(path, i);
+    ReportFound(path, runtext::kFoundInName, ScanName(path, i));
+}
+
+void SearchRun::ReportFound(const std::string& path, const char* caption, int n)
+{
     if (n == 0) return;
     Report(path);
-    Report(runtext::kFoundInName + std::to_string(n));
-    if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, runtext::kFoundInName, n);
+    Report(caption + std::to_string(n));
+    if (job_.reportToFile) WriteReportBlockEnd(state_.reportFile, path, caption, n);
 }
 
 void SearchRun::NoteFound(std::string_view text)

@@ -16,10 +16,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -70,7 +72,8 @@ public:
     void StartRun();
     // Runs the job over the target list; true.
     bool RunJob();
-    // Searches (and unless search-only rewrites) one file's content; the occurrences found.
+    // Searches one file's content and, unless search-only, writes its new content, which it
+    // leaves for FinishTarget to commit; the occurrences found.
     int ScanContent(const std::string& path);
     // Searches (and unless search-only renames) the last component of target `index`'s path.
     int ScanName(const std::string& path, std::size_t index);
@@ -107,17 +110,48 @@ private:
     bool OfferBackup();
     // Ends RunJob when the buffer or the pattern could not be set up.
     void FailInitialization();
-    // Handles target i of the list.
+    // A target whose content was scanned, with the rest of its handling still to do.
+    struct ScannedTarget {
+        // Its index in the target list, its path and GetPathKind.
+        std::size_t index = 0;
+        std::string path;
+        int kind = 0;
+        // Occurrences found in its content.
+        int found = 0;
+        // The complete new content, waiting for its commit; null when nothing is replaced.
+        std::unique_ptr<ReplacementFile> rewrite;
+        // The target's status when it was opened, and the replacements the rewrite holds.
+        struct stat opened {};
+        int replaced = 0;
+    };
+
+    // Handles target i of the list: scans its content, then finishes it at once or, while
+    // every occurrence is taken and nothing else waits for it, in a batch.
     void RunTarget(std::size_t i);
-    // Scans the content, and the name, of the target path (of kind) at index i; reports.
-    void ContentOfTarget(const std::string& path, int kind);
+    // A preview's target (scanned_): its name first, then its content; reports.
+    void PreviewTarget();
+    // Scans the name of the target path (of kind) at index i; reports.
     void NameOfTarget(const std::string& path, int kind, std::size_t i);
+    // Reports n occurrences under caption for path (nothing when n is 0).
+    void ReportFound(const std::string& path, const char* caption, int n);
+    // Whether the target just scanned may wait in the batch: "Process all !" is ticked, no
+    // name is scanned (a rename needs the new content in place) and no report file is
+    // written (its blocks follow the scans).
+    bool MayBatch() const;
+    // Commits the rewrite of a scanned target, reports its findings, scans its name and
+    // steps the progress bar. The directory of a commit is flushed at once, or noted in
+    // `directories` for the batch to flush once.
+    void FinishTarget(ScannedTarget& target, std::set<std::string>* directories);
+    // Flushes the batch's new contents together, then finishes its targets in order.
+    void FlushBatch();
     // Searches the current chunk, read from descriptor with the outcome `fill`, which a grown
     // window updates; the occurrences found. `replaced` counts the confirmed ones.
     int SearchChunk(const std::string& path, int descriptor, ReadBuffer::Fill& fill, int& replaced);
-    // Finishes a rewrite after the scan: commit, or discard and tell why. `opened` is the
-    // target's status when it was opened.
-    void FinishRewrite(ReplacementFile& file, const std::string& path, const struct stat& opened, int replaced);
+    // Keeps the rewrite of a scanned file in scanned_ when it holds replacements of a file
+    // read to its end; otherwise discards it.
+    void KeepRewrite(std::unique_ptr<ReplacementFile> file, const struct stat& opened, int replaced);
+    // Commits a kept rewrite, or discards it and tells why; whether the target was replaced.
+    bool FinishRewrite(ScannedTarget& target);
     // Renames the target to newName in its directory; whether it was renamed ("renamimg
     // error" and the reason when refused; the same name is no rename and no error).
     bool RenameTarget(const std::string& directory, const std::string& oldName, std::string newName,
@@ -169,6 +203,10 @@ private:
     UndoJournal* journal_ = nullptr;
     // The preview's diff, or none.
     UnifiedDiff* diff_ = nullptr;
+    // The target ScanContent scanned last, with its kept rewrite.
+    ScannedTarget scanned_;
+    // Scanned targets waiting for one flush of their new contents, in list order.
+    std::vector<ScannedTarget> batch_;
     // When PumpNow last handled messages.
     std::chrono::steady_clock::time_point lastPump_;
 };

@@ -1,7 +1,8 @@
 /*
- * SignalCleanup: the registry is a fixed buffer and a flag. The flag is cleared before the
- * buffer changes and set after, with compiler fences between, so a handler that interrupts
- * an update sees either no file or a whole path.
+ * SignalCleanup: the registry is a fixed table of paths, each with a flag. A slot's flag is
+ * cleared before its path changes and set after, with compiler fences between, so a handler
+ * that interrupts an update sees either no file or a whole path. Slots are taken and given
+ * back by the run's one thread only; the handler only reads them.
  */
 #include "run/SignalCleanup.h"
 
@@ -14,9 +15,9 @@
 
 namespace {
 
-// The temporary file's path, NUL-terminated; valid while registered is 1.
-char registeredPath[PATH_MAX + 1];
-volatile std::sig_atomic_t registered = 0;
+// The temporary files' paths, NUL-terminated; slot i is valid while registered[i] is 1.
+char registeredPath[kTemporaryFileSlots][PATH_MAX + 1];
+volatile std::sig_atomic_t registered[kTemporaryFileSlots] = {};
 
 // The signals that end the program and must not interrupt a commit half way.
 sigset_t TerminationSignals()
@@ -31,25 +32,31 @@ sigset_t TerminationSignals()
 
 }  // namespace
 
-void RegisterTemporaryFile(const char* path)
+int RegisterTemporaryFile(const char* path)
 {
-    ForgetTemporaryFile();
     const std::size_t length = std::strlen(path);
-    if (length > PATH_MAX) return;
-    std::memcpy(registeredPath, path, length + 1);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    registered = 1;
+    if (length > PATH_MAX) return -1;
+    for (int slot = 0; slot < kTemporaryFileSlots; ++slot) {
+        if (registered[slot]) continue;
+        std::memcpy(registeredPath[slot], path, length + 1);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        registered[slot] = 1;
+        return slot;
+    }
+    return -1;
 }
 
-void ForgetTemporaryFile()
+void ForgetTemporaryFile(int slot)
 {
-    registered = 0;
+    if (slot < 0 || slot >= kTemporaryFileSlots) return;
+    registered[slot] = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-void RemoveRegisteredFile()
+void RemoveRegisteredFiles()
 {
-    if (registered) unlink(registeredPath);
+    for (int slot = 0; slot < kTemporaryFileSlots; ++slot)
+        if (registered[slot]) unlink(registeredPath[slot]);
 }
 
 TerminationSignalsBlocked::TerminationSignalsBlocked()

@@ -162,7 +162,7 @@ WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally con
     bool wanted = (kind == kPathFile && wantFiles) || (kind == kPathDirectory && wantDirs);
     if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0) ||
         !ReadFileAttributes(path.c_str(), itemData)) {
-        Report(0, path.c_str());
+        Report(0, path.c_str(), kind);
         return content;
     }
     bool ok = MatchesCriteria(kind, content);
@@ -173,13 +173,13 @@ WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally con
         ++content.dirs;
     }
     if (ok)
-        TakeResult(path);
+        TakeResult(path, kind);
     else
-        Report(0, path.c_str());
+        Report(0, path.c_str(), kind);
     return content;
 }
 
-void CFileFinder::TakeResult(const std::string& path)
+void CFileFinder::TakeResult(const std::string& path, int kind)
 {
     CDynString absolute = PathString(path);
     if (absolute.View().front() != '/')
@@ -187,16 +187,16 @@ void CFileFinder::TakeResult(const std::string& path)
     bool fresh = !results->unique || !resultIndex_.Contains(absolute.View());
     if (fresh && results->t_Insert(results->tail, PathString(absolute.View())) != nullptr) {
         resultIndex_.Add(absolute.View());
-        Report(results->count, absolute.GetText());
+        Report(results->count, absolute.GetText(), kind);
     } else if (desktop != nullptr) {
         desktop->PumpMessages();
     }
 }
 
-void CFileFinder::Report(std::int32_t added, const char* path)
+void CFileFinder::Report(std::int32_t added, const char* path, int kind)
 {
     if (notifyWindow != nullptr)
-        notifyWindow->OnFinderNotify(added, path);
+        notifyWindow->OnFinderNotify(added, path, kind);
     if (desktop != nullptr)
         desktop->PumpMessages();
 }

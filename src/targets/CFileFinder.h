@@ -81,8 +81,9 @@ struct FinderCriteria {
 class FinderObserver {
 public:
     virtual ~FinderObserver() = default;
-    // added: 0 when the path was not taken, else the new number of results.
-    virtual void OnFinderNotify(std::int32_t added, const char* path) = 0;
+    // added: 0 when the path was not taken, else the new number of results; kind: the
+    // path's GetPathKind as the walk found it.
+    virtual void OnFinderNotify(std::int32_t added, const char* path, int kind) = 0;
 };
 
 // Dropped names with the point where they were dropped.
@@ -153,10 +154,10 @@ public:
 private:
     // Walk for a path whose GetPathKind is known.
     WalkTally WalkKind(const std::string& path, std::int32_t level, int kind);
-    // Appends a taken path to the results and reports it.
-    void TakeResult(const std::string& path);
-    // Reports path and lets pending messages run.
-    void Report(std::int32_t added, const char* path);
+    // Appends a taken path (of the given kind) to the results and reports it.
+    void TakeResult(const std::string& path, int kind);
+    // Reports path (of the given kind) and lets pending messages run.
+    void Report(std::int32_t added, const char* path, int kind);
 
     // The results' texts, for the duplicate test.
     PathIndex resultIndex_;

@@ -139,13 +139,13 @@ void TargetList::Empty()
     ShowCounters();
 }
 
-void TargetList::OnFinderNotify(std::int32_t added, const char* path)
+void TargetList::OnFinderNotify(std::int32_t added, const char* path, int kind)
 {
     ShowStatus(path != nullptr ? path : "");
     if (added == 0)
         return;
     ++allCount;
-    ++(GetPathKind(path) == kPathFile ? fileCount : dirCount);
+    ++(kind == kPathFile ? fileCount : dirCount);
     ShowCounters();
 }
 

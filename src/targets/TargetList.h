@@ -72,8 +72,9 @@ public:
     void ClearCounters();
     // "Empty!": no lines, counters 0, working lists empty; `normalized` unchanged.
     void Empty();
-    // An expansion examined path; added is 0 when it was not taken (else the result count).
-    void OnFinderNotify(std::int32_t added, const char* path) override;
+    // An expansion examined path, of the given kind; added is 0 when it was not taken (else
+    // the result count).
+    void OnFinderNotify(std::int32_t added, const char* path, int kind) override;
 
     // Adds names to the lines the way dropped names are: made absolute with their directory
     // part kept, unknown ones skipped (into `skipped` when given), none listed twice.

@@ -2,6 +2,9 @@
  * The occurrence box: its text, selection and scrolling for content (search-only and
  * replace mode) and for names, and the wait's go-button label.
  */
+#include <cstdint>
+#include <vector>
+
 #include "RunFixture.h"
 
 class ConfirmationTest : public RunFixture {};
@@ -38,6 +41,26 @@ TEST_F(ConfirmationTest, ReplaceModeContextShowsEarlierReplacementsAndThePreview
     EXPECT_EQ(view.details[1].line, 2u);
     EXPECT_EQ(view.details[1].replacement, "<foo>");
     EXPECT_EQ(ReadFile(path), "<foo>\nbar <foo>");
+}
+
+TEST_F(ConfirmationTest, LineNumbersOfShownOccurrencesHoldAcrossChunksAndCrLf)
+{
+    // Chunks of 16 bytes, CR LF and LF line ends, and long stretches without an occurrence,
+    // whose line feeds have left the buffer by the time the next occurrence is shown.
+    job.pattern = "X";
+    job.bufferSize = 16;
+    job.overlap = 4;
+    std::string text;
+    std::vector<std::uint64_t> lines;
+    for (std::uint64_t line = 1; line <= 60; ++line) {
+        const bool found = line % 13 == 0 || line == 14 || line == 58;
+        text += found ? "ab X" : "abcdefgh";
+        text += line % 2 == 1 ? "\r\n" : "\n";
+        if (found) lines.push_back(line);
+    }
+    RunOver({File("a.txt", text)}, std::string(lines.size(), 'y'));
+    ASSERT_EQ(view.details.size(), lines.size());
+    for (std::size_t k = 0; k < lines.size(); ++k) EXPECT_EQ(view.details[k].line, lines[k]) << k;
 }
 
 TEST_F(ConfirmationTest, NameBoxHasItsSeparatorsAndTheNameBuiltSoFar)

@@ -204,3 +204,26 @@ TEST_F(DataSafetyTest, ContentIsChangedOncePerFileHoweverManyPathsReachIt)
     EXPECT_EQ(run.State().totalFound, 1);
 }
 
+
+TEST_F(DataSafetyTest, BatchedCommitsKeepListOrderAndStillRefuseAFileChangedMeanwhile)
+{
+    // 40 targets make more than one batch; target 3 is changed by another program while
+    // target 20 is scanned, after its own scan and before its batch is committed.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i) paths.push_back(File(std::string("f").append(std::to_string(100 + i)), std::string("b").append(std::to_string(i))));
+    struct stat watched {};
+    ASSERT_EQ(stat(paths[20].c_str(), &watched), 0);
+    run.SetChunkReader([&](int fd, char* buffer, std::size_t n) -> ssize_t {
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && st.st_ino == watched.st_ino && ReadFile(paths[3]) == "b3") WriteFile(paths[3], "b3 changed");
+        return read(fd, buffer, n);
+    });
+    ReplaceAll(paths, "b", "X");
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(ReadFile(paths[i]), i == 3 ? std::string("b3 changed") : std::string("X").append(std::to_string(i))) << i;
+    ASSERT_GE(report.Count(), 12u);
+    EXPECT_EQ(report.Line(6), paths[2]);
+    EXPECT_EQ(report.Line(8), "file changed during the run");
+    EXPECT_EQ(report.Line(10), paths[3]);
+    EXPECT_EQ(run.State().changedTargets, 39);
+    EXPECT_EQ(Entries(), 40u);
+}

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Paths.h"
 #include "fakes/ScriptedDesktop.h"
 #include "targets/TempTree.h"
 
@@ -80,8 +81,8 @@ TEST(TargetList, RefillGatherAndRecountCountOnlyExistingDistinctPaths)
     list.DeleteSelectedLines();
     EXPECT_EQ(list.allCount, 1);
     EXPECT_EQ(list.dirCount, 0);
-    list.OnFinderNotify(0, a.c_str());
-    list.OnFinderNotify(1, d.c_str());
+    list.OnFinderNotify(0, a.c_str(), kPathFile);
+    list.OnFinderNotify(1, d.c_str(), kPathDirectory);
     EXPECT_EQ(view.statuses.back(), d) << "the examined path is shown";
     EXPECT_EQ(std::vector<int>({view.all, view.files, view.dirs}), std::vector<int>({2, 1, 1}));
 }
