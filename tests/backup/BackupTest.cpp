@@ -197,8 +197,7 @@ TEST_F(Backup, EmptyingIsRefusedForTheRootHomeAndDirectoriesHoldingATargetOrTheA
   std::string home = getenv("HOME");
   fs::create_directories(scratch / "users/me");
   setenv("HOME", (scratch / "users/me").c_str(), 1);
-  EXPECT_NE(TempDirRefusal(scratch / "users/me/", {}, ""), "");
-  EXPECT_NE(TempDirRefusal(scratch / "users", {}, ""), "");
+  for (const std::string& refused : {scratch / "users/me/", scratch / "users"}) EXPECT_NE(TempDirRefusal(refused, {}, ""), "") << refused;
   EXPECT_EQ(TempDirRefusal(scratch / "users/me/tmp", {}, ""), "");
   setenv("HOME", home.c_str(), 1);
   EXPECT_EQ(TempDirRefusal(temp, {data, scratch / "qm temp2"}, ""), "");

@@ -10,23 +10,27 @@
 
 namespace regex_test {
 
-// Spans of one search over the whole subject: "B,E" per group, "-" for an unmatched
-// group, "nomatch", or "error: MESSAGE" when compiling throws.
+// The kept records as "B,E" offsets from begin, "-" for an unmatched group.
+inline std::string shown(const regex::MatchResults& r, const char* begin)
+{
+    std::string out;
+    for (const regex::backref_tag& g : r.records()) {
+        if (!out.empty())
+            out += ' ';
+        out += g.matched ? std::to_string(g.first - begin) + "," + std::to_string(g.second - begin) : "-";
+    }
+    return out;
+}
+
+// Spans of one search over the whole subject (see shown), "nomatch", or "error: MESSAGE"
+// when compiling throws.
 inline std::string spans(const std::string& pattern, const std::string& subject, uint32_t flags = 0)
 {
     try {
         regex::Pattern p(flags, pattern);
         p.compile();
         regex::MatchResults r;
-        if (!p.match(subject.data(), subject.data() + subject.size(), r))
-            return "nomatch";
-        std::string out;
-        for (const regex::backref_tag& g : r.records()) {
-            if (!out.empty())
-                out += ' ';
-            out += g.matched ? std::to_string(g.first - subject.data()) + "," + std::to_string(g.second - subject.data()) : "-";
-        }
-        return out;
+        return p.match(subject.data(), subject.data() + subject.size(), r) ? shown(r, subject.data()) : "nomatch";
     } catch (const regex::bad_regexpr& e) {
         return std::string("error: ") + e.what();
     }

@@ -71,6 +71,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/TempDir.h"
 #include "regex/Pattern.h"
 
 extern char** environ;
@@ -91,13 +92,14 @@ struct DiffCase {
     bool wholeMatchOnly = false;  // compare group 0 only (see the file comment)
 };
 
+const char kHexDigits[] = "0123456789abcdef";
+
 std::string Hex(const std::string& bytes)
 {
-    static const char kDigits[] = "0123456789abcdef";
     std::string out;
     for (unsigned char c : bytes) {
-        out += kDigits[c >> 4];
-        out += kDigits[c & 15];
+        out += kHexDigits[c >> 4];
+        out += kHexDigits[c & 15];
     }
     return out;
 }
@@ -105,7 +107,6 @@ std::string Hex(const std::string& bytes)
 // Shows bytes readably in a failure message.
 std::string Shown(const std::string& bytes)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : bytes) {
         if (c == '\\')
@@ -115,7 +116,7 @@ std::string Shown(const std::string& bytes)
         else if (c == '\t')
             out += "\\t";
         else if (c < 32 || c >= 127)
-            out += std::string("\\x") + kDigits[c >> 4] + kDigits[c & 15];
+            out += std::string("\\x") + kHexDigits[c >> 4] + kHexDigits[c & 15];
         else
             out += static_cast<char>(c);
     }
@@ -181,11 +182,9 @@ std::string EngineAnswer(const DiffCase& c, bool rememberFromStart)
 // Runs perl/oracle.pl once over all cases; answers by case index, empty when perl failed.
 std::vector<std::string> PerlAnswers(const std::vector<DiffCase>& cases)
 {
-    char dir[] = "/tmp/qm_perl_diffXXXXXX";
-    if (mkdtemp(dir) == nullptr)
-        return {};
-    const std::string in = std::string(dir) + "/cases.txt";
-    const std::string out = std::string(dir) + "/answers.txt";
+    TempDir dir;
+    const std::string in = dir / "cases.txt";
+    const std::string out = dir / "answers.txt";
     {
         std::ofstream file(in, std::ios::binary);
         for (std::size_t i = 0; i < cases.size(); ++i)
@@ -212,7 +211,6 @@ std::vector<std::string> PerlAnswers(const std::vector<DiffCase>& cases)
         if (id < answers.size())
             answers[id] = line.substr(tab + 1);
     }
-    fs::remove_all(dir);
     if (status != 0)
         return {};
     return answers;
@@ -496,12 +494,16 @@ std::vector<std::string> Mismatches(const std::vector<DiffCase>& cases,
     return mismatches;
 }
 
-std::string Listed(const std::vector<std::string>& lines, std::size_t limit)
+// Fails with the first `limit` differing cases, at most `chars` characters of them.
+void ExpectNoMismatches(const std::vector<DiffCase>& cases, const std::vector<std::string>& perl,
+                        std::size_t limit, std::size_t chars)
 {
-    std::string text;
-    for (std::size_t i = 0; i < lines.size() && i < limit; ++i)
-        text += lines[i] + "\n";
-    return text;
+    const std::vector<std::string> mismatches = Mismatches(cases, perl);
+    std::string listed;
+    for (std::size_t i = 0; i < mismatches.size() && i < limit; ++i)
+        listed += mismatches[i] + "\n";
+    EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " of " << cases.size() << " cases differ:\n"
+                                    << listed.substr(0, chars);
 }
 
 class PerlDifferential : public ::testing::Test {
@@ -518,8 +520,7 @@ TEST_F(PerlDifferential, HandPickedCasesAgreeWithPerl)
     const std::vector<DiffCase> cases(std::begin(kHandPicked), std::end(kHandPicked));
     const std::vector<std::string> perl = PerlAnswers(cases);
     ASSERT_EQ(perl.size(), cases.size()) << "the perl oracle did not run";
-    const std::vector<std::string> mismatches = Mismatches(cases, perl);
-    EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " cases differ:\n" << Listed(mismatches, 40);
+    ExpectNoMismatches(cases, perl, 40, std::string::npos);
 }
 
 TEST_F(PerlDifferential, GeneratedCasesAgreeWithPerl)
@@ -553,9 +554,7 @@ TEST_F(PerlDifferential, GeneratedCasesAgreeWithPerl)
     EXPECT_GT(kinds["match"] * 5, static_cast<int>(cases.size())) << "too few cases match";
     EXPECT_GT(kinds["all"] * 8, static_cast<int>(cases.size())) << "too few global cases";
 
-    const std::vector<std::string> mismatches = Mismatches(cases, perl);
-    EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " of " << cases.size()
-                                    << " cases differ:\n" << Listed(mismatches, 40);
+    ExpectNoMismatches(cases, perl, 40, std::string::npos);
 }
 
 // The benchmark's patterns as global cases (bench/patterns.tsv: name, flags, pattern).
@@ -581,19 +580,15 @@ std::vector<DiffCase> BenchmarkCases(const std::string& subject)
 // benchmark texts (made by bench/make_corpus.sh from the installed changelogs and headers).
 TEST_F(PerlDifferential, BenchmarkPatternsFindWhatPerlFindsInBothTexts)
 {
-    char dir[] = "/tmp/qm_bench_textXXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
+    TempDir dir;
     std::vector<DiffCase> cases;
     for (const char* kind : {"changelogs", "headers"}) {
-        const std::string path = std::string(dir) + "/" + kind;
+        const std::string path = dir / kind;
         const std::string command = (kBenchDir / "make_corpus.sh").string() + " " + path + " 262144 " + kind;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        std::ifstream in(path, std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const std::vector<DiffCase> more = BenchmarkCases(text);
+        const std::vector<DiffCase> more = BenchmarkCases(ReadFile(path));
         cases.insert(cases.end(), more.begin(), more.end());
     }
-    fs::remove_all(dir);
     ASSERT_GE(cases.size(), 48u) << "the benchmark's patterns were not read";
     const std::vector<std::string> perl = PerlAnswers(cases);
     ASSERT_EQ(perl.size(), cases.size()) << "the perl oracle did not run";
@@ -601,6 +596,5 @@ TEST_F(PerlDifferential, BenchmarkPatternsFindWhatPerlFindsInBothTexts)
     for (const std::string& answer : perl)
         matching += answer.find('\t') != std::string::npos;
     EXPECT_GT(matching * 2, cases.size()) << "too few patterns match anything";
-    const std::vector<std::string> mismatches = Mismatches(cases, perl);
-    EXPECT_TRUE(mismatches.empty()) << mismatches.size() << " patterns differ:\n" << Listed(mismatches, 3).substr(0, 4000);
+    ExpectNoMismatches(cases, perl, 3, 4000);
 }
