@@ -12,6 +12,8 @@ packages=(
   acl                             # setfacl: the run's tests of kept ACLs
   qt6-base-dev                    # the desktop program
   xvfb xauth imagemagick          # screenshots of the desktop program on a virtual display
+  dpkg-dev file                   # cpack's Debian package: dpkg-shlibdeps finds the libraries
+  desktop-file-utils              # the test of the desktop entry
 )
 
 missing=()
