@@ -14,6 +14,8 @@ packages=(
   patch git                       # the tests that apply qmend --diff's output
   qt6-base-dev                    # the desktop program
   xvfb xauth imagemagick          # screenshots of the desktop program on a virtual display
+  dpkg-dev file                   # cpack's Debian package: dpkg-shlibdeps finds the libraries
+  desktop-file-utils              # the test of the desktop entry
 )
 
 missing=()

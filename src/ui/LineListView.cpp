@@ -1,5 +1,6 @@
 #include "ui/LineListView.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -64,6 +65,9 @@ LineListView::LineListView(LineList& lines, int minimumExtent, QWidget* parent)
     setItemDelegate(new WideLineDelegate(minimumExtent, this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Qt would ask for the menu on the right press; the view asks on the release itself.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
     connect(&model_, &LineListModel::SelectionChanged, this, &LineListView::PullSelection);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &LineListView::PushSelection);
     PullSelection();
@@ -74,6 +78,24 @@ void LineListView::mousePressEvent(QMouseEvent* event)
     // A right press leaves the selection as it is.
     if (event->button() == Qt::RightButton) return event->accept();
     QListView::mousePressEvent(event);
+}
+
+void LineListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton) return QListView::mouseReleaseEvent(event);
+    event->accept();
+    if (viewport()->rect().contains(event->position().toPoint()))
+        emit MenuRequested(event->globalPosition().toPoint());
+}
+
+void LineListView::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (!menuKey) return QListView::keyPressEvent(event);
+    event->accept();
+    const QRect line = visualRect(currentIndex());
+    emit MenuRequested(viewport()->mapToGlobal(line.isValid() ? line.bottomLeft() : QPoint(0, 0)));
 }
 
 void LineListView::PullSelection()

@@ -2,7 +2,9 @@
  * LineListView: a list control over a LineList. The LineList holds the truth (its lines and
  * their selection); the model turns its Before/After notices into Qt's begin/end calls, and
  * the selection is mirrored both ways. A right press never changes the selection. Lines are
- * bytes, shown in the locale's encoding and never turned back into text for the core.
+ * bytes, shown in the locale's encoding and never turned back into text for the core. The
+ * context menu is asked for when the right button is released over the lines (at the mouse),
+ * or with the Menu key or Shift+F10 (at the current line).
  */
 #pragma once
 
@@ -56,8 +58,14 @@ public:
 
     LineList& Lines() { return model_.Lines(); }
 
+signals:
+    // The context menu is wanted at globalPos.
+    void MenuRequested(QPoint globalPos);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Shows the LineList's selection in the view.

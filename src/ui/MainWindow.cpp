@@ -44,6 +44,7 @@ MainWindow::MainWindow(std::string programDir, QWidget* parent)
     pages->setCurrentWidget(reportPage);
     progress = new ProgressBar(this);
     progress->setAccessibleName(QStringLiteral("progress"));
+    wiper_.progress = progress;
 
     ok = new QPushButton(QStringLiteral("OK"), this);
     config = new QPushButton(QStringLiteral("Config"), this);

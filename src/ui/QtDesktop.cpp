@@ -10,8 +10,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QStringDecoder>
 #include <QUrl>
 #include <QWindow>
+
+#include "ui/UriList.h"
 
 namespace {
 
@@ -94,14 +98,27 @@ bool QtDesktop::SetClipboardText(const char* text)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) return false;
-    clipboard->setText(text ? QString::fromLocal8Bit(text) : QString());
+    // Names are bytes: offered as UTF-8 text where they are, so other programs paste them.
+    const QByteArray bytes(text ? text : "");
+    auto toText = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = toText(bytes);
+    clipboard->setText(toText.hasError() ? QString::fromLocal8Bit(bytes) : decoded);
     return true;
 }
 
 std::string QtDesktop::GetClipboardText()
 {
     const QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard ? clipboard->text().toLocal8Bit().toStdString() : std::string();
+    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
+    if (!data) return {};
+    // Files copied in a file manager come as a URI list, often without a text of their own.
+    if (!data->hasFormat(QStringLiteral("text/plain")) && data->hasFormat(QStringLiteral("text/uri-list"))) {
+        std::string joined;
+        for (const std::string& path : LocalPaths(data->data(QStringLiteral("text/uri-list"))))
+            joined += (joined.empty() ? "" : "\r\n") + path;
+        return joined;
+    }
+    return data->text().toUtf8().toStdString();
 }
 
 bool QtDesktop::OpenWithDefaultHandler(const std::string& path)

@@ -2,6 +2,8 @@
 
 #include <QVBoxLayout>
 
+#include "ui/ListMenu.h"
+
 ReportSettingsPage::ReportSettingsPage(Desktop& desktop, QWidget* parent) : WorkPage(desktop, parent)
 {
     reportToFile = new QCheckBox(QStringLiteral("report to file"), this);
@@ -20,5 +22,9 @@ ReportPage::ReportPage(Desktop& desktop, LineList& report, QWidget* parent) : Wo
     list->setAccessibleName(QStringLiteral("Report"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list);
+    const auto run = [&desktop, &report](ListCommand command) { RunListCommand(desktop, report, command); };
+    SetListCommands(run);
+    connect(list, &LineListView::MenuRequested, this,
+            [this, run](QPoint at) { ExecListMenu(this, at, [](ListCommand) { return true; }, run); });
     WatchKeys();
 }

@@ -47,6 +47,8 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(LightPalette(ColourOf(WindowColour())));
     QApplication::setWindowIcon(AppIcon());
+    // Desktops match the window to the installed entry and its icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmend"));
 
     MainWindow window(ExecutableDirectory());
     ShowWexDiagnosticsOn(window.DesktopSeam());

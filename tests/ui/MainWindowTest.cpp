@@ -102,6 +102,7 @@ TEST_F(WindowTest, ReportListMirrorsTheSelectionAndScrollsSideways)
     const QPoint row4 = list.visualRect(list.model()->index(4, 0)).center();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, row4);
     EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({4}));
+    script.Menu({});
     QTest::mouseClick(list.viewport(), Qt::RightButton, Qt::NoModifier, list.visualRect(list.model()->index(6, 0)).center());
     EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({4}));
     EXPECT_EQ(selectedRows(), std::vector<int>({4}));

@@ -1,18 +1,15 @@
 /*
  * Runs started and answered on the real window: occurrence by occurrence, "Process all !",
- * Cancel, the occurrence box's selection in CR LF and UTF-8 text, a backup picked in the
- * archive dialog, and files dropped on the target page.
+ * Cancel, the occurrence box's selection in CR LF and UTF-8 text, and a backup picked in the
+ * archive dialog.
  */
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QTest>
-#include <QUrl>
 
 #include <cstdio>
 
 #include "WindowHarness.h"
-#include "ui/TargetPageWidget.h"
 
 namespace {
 
@@ -136,41 +133,6 @@ TEST_F(WindowTest, BackupGoesToTheArchivePickedInTheDialog)
         pclose(pipe);
     }
     EXPECT_NE(listing.find("a.txt"), std::string::npos) << listing;
-}
-
-// A URI list as a desktop delivers it: raw bytes (QMimeData::setData would reparse them as URLs).
-class UriList : public QMimeData {
-public:
-    explicit UriList(QByteArray bytes) : bytes_(std::move(bytes)) {}
-    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
-
-protected:
-    QVariant retrieveData(const QString& type, QMetaType) const override
-    {
-        return type == QStringLiteral("text/uri-list") ? QVariant(bytes_) : QVariant();
-    }
-
-private:
-    QByteArray bytes_;
-};
-
-TEST_F(WindowTest, DroppedFileUrlsAreListedAsTheirBytes)
-{
-    const std::string latin1 = programDir / "caf\xE9.txt";
-    ASSERT_TRUE(WriteFile(latin1, "x"));
-    UriList data("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/") +
-                 "\r\nhttps://example.org/x.txt\r\n");
-    QDropEvent copy(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window->targetWidget, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
-    // No control on the page keeps a drop from reaching the page.
-    for (QWidget* control : window->targetWidget->findChildren<QWidget*>()) EXPECT_FALSE(control->acceptDrops());
-    QApplication::sendEvent(window->targetWidget, &copy);
-    EXPECT_EQ(copy.dropAction(), Qt::CopyAction);
-    EXPECT_EQ(window->Targets().targets.Paths(), std::vector<std::string>({latin1}));
-    EXPECT_EQ(window->targetWidget->all->text(), "1");
 }
 
 }  // namespace

@@ -74,6 +74,19 @@ Script& Script::Boxes(int count, QMessageBox::StandardButton button)
     return *this;
 }
 
+Script& Script::Menu(const QString& item, std::function<void(QMenu*)> check)
+{
+    return Then([item, check] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return false;
+        if (check) check(menu);
+        for (QAction* action : menu->actions())
+            if (action->text() == item) menu->setActiveAction(action);
+        QTest::keyClick(menu, item.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+        return true;
+    });
+}
+
 QWidget* Script::NextModal(const QMetaObject& type)
 {
     QWidget* modal = QApplication::activeModalWidget();

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -32,6 +33,8 @@ public:
     Script& Box(QMessageBox::StandardButton button);
     // Several boxes answered with the same button.
     Script& Boxes(int count, QMessageBox::StandardButton button);
+    // Chooses item in the open context menu (none: closes it), after check has looked at it.
+    Script& Menu(const QString& item, std::function<void(QMenu*)> check = {});
     // Acts on the next modal window of type T (other than a message box).
     template <typename T>
     Script& Modal(std::function<void(T*)> act)

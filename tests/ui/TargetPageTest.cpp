@@ -1,0 +1,394 @@
+/*
+ * The page "Files/Dirs 2 find/replace in" and the lists' menu, keys and clipboard, driven
+ * through the real window: drops, the pattern field, Expand! with its cancel, the wipe, the
+ * context menu on both lists, paste and copy.
+ */
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QTest>
+
+#include <filesystem>
+
+#include "WindowHarness.h"
+#include "settings/Startup.h"
+#include "ui/CAdvancedDialog.h"
+#include "ui/ReportPages.h"
+#include "ui/TargetPageWidget.h"
+
+namespace {
+
+// A URI list as a desktop delivers it: raw bytes (QMimeData::setData would reparse them as URLs).
+class UriList : public QMimeData {
+public:
+    explicit UriList(QByteArray bytes) : bytes_(std::move(bytes)) {}
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString& type, QMetaType) const override
+    {
+        return type == QStringLiteral("text/uri-list") ? QVariant(bytes_) : QVariant();
+    }
+
+private:
+    QByteArray bytes_;
+};
+
+QByteArray FileUrl(const std::string& path)
+{
+    return "file://" + QByteArray::fromStdString(path).toPercentEncoding("/");
+}
+
+class TargetPageTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        window->pages->setCurrentWidget(window->targetWidget);
+        page = window->targetWidget;
+    }
+
+    // Drops the URI list on the page; whether the drag was accepted.
+    bool Drop(const QByteArray& uris)
+    {
+        UriList data(uris);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(page, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(page, &drop);
+        EXPECT_EQ(enter.isAccepted(), drop.isAccepted());
+        EXPECT_TRUE(!drop.isAccepted() || drop.dropAction() == Qt::CopyAction);
+        return drop.isAccepted();
+    }
+
+    // A directory with files in the scratch directory; its path.
+    std::string Tree(const std::string& name, const std::vector<std::string>& files)
+    {
+        const std::string dir = programDir / name;
+        for (const std::string& file : files) {
+            std::filesystem::create_directories(std::filesystem::path(dir + "/" + file).parent_path());
+            EXPECT_TRUE(WriteFile(dir + "/" + file, "x"));
+        }
+        return dir;
+    }
+
+    // The listed paths, sorted (a walk lists them in the directory's order).
+    std::vector<std::string> SortedPaths() const
+    {
+        auto paths = window->Targets().targets.Paths();
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+
+    // Releases the right button over line row of list.
+    static void RightClick(LineListView* list, int row)
+    {
+        QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier,
+                          list->visualRect(list->model()->index(row, 0)).center());
+    }
+
+    TargetPageWidget* page = nullptr;
+};
+
+TEST_F(TargetPageTest, ControlsStartAsANewPageHasThem)
+{
+    EXPECT_EQ(page->depth->count(), 11);
+    EXPECT_EQ(page->depth->currentText(), "-1 infinite depth");
+    EXPECT_EQ(page->wipeRounds->currentText(), "0 (simple delete)");
+    QStringList items;
+    for (int i = 0; i < page->pattern->count(); ++i) items << page->pattern->itemText(i);
+    EXPECT_EQ(items.size(), 7);
+    EXPECT_TRUE(std::is_sorted(items.begin(), items.end()));
+    EXPECT_EQ(page->pattern->currentText(), "");
+    EXPECT_TRUE(page->wantDirs->isChecked() && page->wantFiles->isChecked() && page->ignoreCase->isChecked());
+    EXPECT_FALSE(page->effectivePattern->isVisible());
+    // Shown, the page puts the window on top.
+    EXPECT_TRUE(page->alwaysOnTop->isChecked());
+    EXPECT_TRUE(window->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    window->pages->setCurrentWidget(window->reportPage);
+    EXPECT_FALSE(page->alwaysOnTop->isChecked());
+    EXPECT_FALSE(window->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(TargetPageTest, PatternComboAndColourEditDrawAndActInTheirOwnWay)
+{
+    OwnerDrawnCombo* combo = page->pattern;
+    EXPECT_FALSE(combo->Tip().Text().isEmpty());
+    EXPECT_EQ(combo->Tip().Text(), QString::fromLocal8Bit(PatternTooltipText()).replace("\r\n", "\n"));
+    const QImage control = combo->grab().toImage();
+    EXPECT_EQ(control.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_EQ(control.pixelColor(control.width() - 1, control.height() - 1), QColor(Qt::black));
+    const QRect edit = combo->lineEdit()->geometry();
+    EXPECT_EQ(control.pixelColor(edit.right() - 2, edit.center().y()), QColor(Qt::black));
+
+    // A selected item: olive, framed white top and left, black bottom and right, white text.
+    QStyleOptionViewItem option;
+    option.initFrom(combo->view());
+    option.state |= QStyle::State_Selected;
+    const QSize size = combo->itemDelegate()->sizeHint(option, combo->model()->index(0, 0));
+    EXPECT_EQ(size.height(), OwnerDrawnCombo::ItemHeight(option.fontMetrics.height()));
+    QImage item(200, size.height(), QImage::Format_RGB32);
+    option.rect = item.rect();
+    QPainter painter(&item);
+    combo->itemDelegate()->paint(&painter, option, combo->model()->index(0, 0));
+    painter.end();
+    EXPECT_EQ(item.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_EQ(item.pixelColor(199, size.height() - 1), QColor(Qt::black));
+    EXPECT_EQ(item.pixelColor(190, size.height() / 2), QColor(0x20, 0x40, 0x40));
+    // The text is white, antialiased: some pixel inside the frame comes near white.
+    int lightest = 0;
+    for (int x = 2; x < 60; ++x)
+        for (int y = 2; y < size.height() - 2; ++y) lightest = std::max(lightest, item.pixelColor(x, y).blue());
+    EXPECT_GT(lightest, 0xC0);
+
+    ColourEdit field;
+    field.SetText("abc");
+    field.AppendText("d");
+    EXPECT_EQ(field.Tip().Text(), "abcd");
+    field.SetInteractive(false);
+    field.show();
+    QTest::mouseClick(&field, Qt::LeftButton);
+    EXPECT_FALSE(field.hasFocus());
+    EXPECT_EQ(field.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(field.Tip().Text().isEmpty());
+    EXPECT_EQ(field.Text(), "abcd");
+}
+
+TEST_F(TargetPageTest, DropsTakeExistingNewPathsAsACopyAndAreRefusedWhileBusy)
+{
+    const std::string listed = Target("listed.txt", "x");
+    const std::string spaced = programDir / "with space.txt";
+    ASSERT_TRUE(WriteFile(spaced, "x"));
+    const std::string dir = Tree("d", {"in.txt"});
+    // Files only: no hint.
+    EXPECT_TRUE(Drop(FileUrl(spaced) + "\r\n" + FileUrl(programDir / "missing.txt") + "\r\n" + FileUrl(listed) +
+                     "\r\nhttps://example.org/x.txt\r\n"));
+    EXPECT_EQ(window->Targets().targets.Paths(), std::vector<std::string>({listed, spaced}));
+    EXPECT_EQ(page->files->text(), "2");
+
+    window->Targets().wipeInProgress = true;
+    EXPECT_FALSE(Drop(FileUrl(dir)));
+    window->Targets().wipeInProgress = false;
+    EXPECT_EQ(page->all->text(), "2");
+
+    script.Box(QMessageBox::Ok);
+    EXPECT_TRUE(Drop("# a comment\r\n" + FileUrl(dir) + "\r\n"));
+    EXPECT_EQ(script.texts, std::vector<std::string>({"You've some directories in the list.\nTo process stuffs "
+                                                      "in these items,\nyou have to push [Expand!] button"}));
+    EXPECT_EQ(page->dirs->text(), "1");
+    EXPECT_EQ(page->all->text(), "3");
+}
+
+TEST_F(TargetPageTest, ExactMatchRewritesOnlyTheEffectivePattern)
+{
+    QLineEdit* edit = page->pattern->lineEdit();
+    QTest::keyClicks(edit, "(a)|(b)");
+    page->exactMatch->click();
+    EXPECT_EQ(page->effectivePattern->text(), "^(a)|(b)$");
+    EXPECT_EQ(page->pattern->currentText(), "(a)|(b)");
+    page->exactMatch->click();
+    EXPECT_EQ(page->effectivePattern->text(), "a)|(b");
+    EXPECT_FALSE(page->exactMatch->isChecked());
+
+    edit->clear();
+    QTest::keyClicks(edit, "^x$");
+    EXPECT_TRUE(page->exactMatch->isChecked());
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_FALSE(page->exactMatch->isChecked());
+    EXPECT_EQ(window->Targets().effectivePattern, "^x");
+
+    page->pattern->setCurrentIndex(2);
+    emit page->pattern->activated(2);
+    EXPECT_EQ(page->effectivePattern->text(), page->pattern->itemText(2));
+}
+
+TEST_F(TargetPageTest, EnterExpandsWithDepthKindsAndPatternAndCancelStopsMidway)
+{
+    const std::string dir = Tree("d", {"a.txt", "b.cpp", "sub/c.txt", "sub/deeper/e.txt"});
+    window->Targets().targets.AddPaths({dir});
+    page->depth->setCurrentText("2");
+    page->wantDirs->click();
+    QTest::keyClicks(page->pattern->lineEdit(), "\\.TXT$");
+    QTest::keyClick(page->pattern->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(page->pattern->count(), 7);
+    EXPECT_EQ(SortedPaths(), std::vector<std::string>({dir + "/a.txt", dir + "/sub/c.txt"}));
+    EXPECT_EQ(page->files->text(), "2");
+
+    std::vector<std::string> many;
+    for (int i = 0; i < 3000; ++i) many.push_back("m/f" + std::to_string(i) + ".txt");
+    const std::string big = Tree("big", many);
+    window->Targets().targets.Empty();
+    window->Targets().targets.AddPaths({big});
+    page->depth->setCurrentIndex(0);
+    bool sawCancel = false;
+    script.Then([&] {
+        if (page->expand->text() != "cancel") return false;
+        sawCancel = !page->empty->isEnabled();
+        page->expand->click();
+        return true;
+    });
+    page->expand->click();
+    EXPECT_TRUE(sawCancel);
+    EXPECT_EQ(page->expand->text(), "Expand!");
+    EXPECT_TRUE(page->empty->isEnabled());
+    EXPECT_LT(window->Targets().targets.lines.Count(), many.size());
+}
+
+TEST_F(TargetPageTest, AdvancedSizeRowReachesTheWalkAndIsKeptBetweenOpenings)
+{
+    const std::string dir = programDir / "sized";
+    std::filesystem::create_directory(dir);
+    for (const std::size_t size : {0u, 1u, 1000u, 1001u})
+        ASSERT_TRUE(WriteFile(dir + "/" + std::to_string(size), std::string(size, 'x')));
+    window->Targets().targets.AddPaths({dir});
+    script.Modal<CAdvancedDialog>([](CAdvancedDialog* dialog) {
+        EXPECT_FALSE(dialog->minSize->isEnabled() || dialog->timeRows[1].maxTime->isEnabled());
+        dialog->sizeOn->click();
+        EXPECT_TRUE(dialog->minSize->isEnabled() && dialog->maxUnit->isEnabled());
+        dialog->minSize->selectAll();
+        QTest::keyClicks(dialog->minSize, "-x1");
+        dialog->maxSize->setValue(1);
+        dialog->maxUnit->setCurrentText(QStringLiteral("kbyte"));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    page->advanced->click();
+    EXPECT_EQ(window->Targets().advanced.minSizeNumber, 1);
+    EXPECT_NE(window->Targets().advanced.todayMidnight, 0);
+    page->wantDirs->click();
+    page->expand->click();
+    EXPECT_EQ(SortedPaths(), std::vector<std::string>({dir + "/1", dir + "/1000"}));
+
+    script.Modal<CAdvancedDialog>([](CAdvancedDialog* dialog) {
+        EXPECT_TRUE(dialog->sizeOn->isChecked() && dialog->minSize->isEnabled());
+        EXPECT_EQ(dialog->maxUnit->currentText(), "kbyte");
+        EXPECT_EQ(dialog->timeRows[0].minTime->displayFormat(), "HH:mm:ss");
+        dialog->ok->click();
+    });
+    page->advanced->click();
+}
+
+TEST_F(TargetPageTest, WipeAsksTwiceThenRemovesFilesAndLines)
+{
+    const std::string a = Target("a.txt", "secret");
+    const std::string b = Target("b.txt", "secret");
+    page->wipeRounds->setCurrentIndex(1);
+    script.Box(QMessageBox::Yes).Box(QMessageBox::Yes).Box(QMessageBox::Ok);
+    page->wipe->click();
+    EXPECT_EQ(script.texts, std::vector<std::string>({"Sure ?", "REALLY sure ???", "2 of 2 wiped."}));
+    EXPECT_FALSE(std::filesystem::exists(a) || std::filesystem::exists(b));
+    EXPECT_EQ(window->Targets().targets.lines.Count(), 0u);
+    EXPECT_EQ(page->wipe->text(), "Wipe!");
+    script.Box(QMessageBox::Ok);
+    page->wipe->click();
+    EXPECT_EQ(script.texts.back(), "Nothing to wipe!");
+}
+
+TEST_F(TargetPageTest, MenuOffersTheCommandsAndARightClickKeepsTheSelection)
+{
+    for (const char* name : {"a", "b", "c", "d"}) Target(name, "x");
+    LineList& lines = window->Targets().targets.lines;
+    for (std::size_t i : {0u, 1u, 3u}) lines.Select(i, true);
+    QStringList texts;
+    script.Menu({}, [&](QMenu* menu) {
+        for (QAction* action : menu->actions()) texts << (action->isSeparator() ? "-" : action->text());
+    });
+    RightClick(page->list, 2);
+    QStringList expected;
+    for (const ListMenuItem& item : kListMenu) expected << (item.command ? item.text : "-");
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({0, 1, 3}));
+
+    // "delete selected items" asks first and deletes the three.
+    script.Menu("delete selected items").Box(QMessageBox::Yes);
+    RightClick(page->list, 2);
+    EXPECT_EQ(script.texts, std::vector<std::string>({"Delete the 3 items from the list?"}));
+    EXPECT_EQ(window->Targets().targets.Paths(), std::vector<std::string>({programDir / "c"}));
+
+    // Busy, the commands that change the list are off; the Menu key opens the menu too.
+    window->Targets().wipeInProgress = true;
+    QStringList disabled;
+    script.Menu("select all", [&](QMenu* menu) {
+        for (QAction* action : menu->actions())
+            if (!action->isEnabled()) disabled << action->text();
+    });
+    page->list->setFocus();
+    QTest::keyClick(page->list, Qt::Key_Menu);
+    window->Targets().wipeInProgress = false;
+    EXPECT_EQ(disabled, QStringList({"delete selected items", "leave selected items",
+                                     "leave items NOT on the clipboard", "paste items"}));
+    EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({0}));
+}
+
+TEST_F(TargetPageTest, EachMenuCommandRunsOnTheReportList)
+{
+    window->pages->setCurrentWidget(window->reportPage);
+    LineList& report = window->Report();
+    const std::size_t count = report.Count();
+    // Chooses item in the report list's menu and answers its boxes.
+    const auto choose = [&](const char* item, std::vector<QMessageBox::StandardButton> answers = {}) {
+        script.Menu(QString::fromLatin1(item));
+        for (const auto answer : answers) script.Box(answer);
+        RightClick(window->reportPage->list, 0);
+    };
+    choose("select all");
+    EXPECT_EQ(report.SelectedIndices().size(), count);
+    choose("deselect all");
+    EXPECT_TRUE(report.SelectedIndices().empty());
+    report.Select(0, true);
+    choose("invert selection");
+    EXPECT_EQ(report.SelectedIndices().size(), count - 1);
+    choose("copy selected items", {QMessageBox::Yes, QMessageBox::Ok});
+    EXPECT_EQ(script.texts.back(), std::to_string(count - 1) + " items has copied on the clipboard");
+    choose("copy all items", {QMessageBox::Yes, QMessageBox::Ok});
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QStringLiteral("\r\n")), qsizetype(count - 1));
+    choose("leave selected items", {QMessageBox::Yes});
+    EXPECT_EQ(report.Count(), count - 1);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(programDir.Path() + "\t" + programDir.Path()));
+    choose("paste items", {QMessageBox::Yes});
+    EXPECT_EQ(report.Count(), count + 1);
+    choose("leave items NOT on the clipboard");
+    choose("explore selected one");
+    choose("delete selected items", {QMessageBox::Yes});
+    EXPECT_EQ(report.Count(), 2u);
+    EXPECT_EQ(script.texts.size(), 7u);
+}
+
+TEST_F(TargetPageTest, KeysCopyAndPasteThroughTheClipboardButTheFieldKeepsItsOwn)
+{
+    const std::string a = Target("a.txt", "x");
+    const std::string dir = Tree("d", {"in.txt"});
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QString::fromStdString(a + "\t\t" + dir + "\r\n\r\n" + a.substr(programDir.Path().size() + 1) +
+                                              "\n" + programDir / "missing"));
+    script.Box(QMessageBox::Yes).Box(QMessageBox::Ok);
+    page->list->setFocus();
+    QTest::keyClick(page->list, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(script.texts.front(), "Append 4 clipboard items to the listbox?");
+    EXPECT_EQ(window->Targets().targets.Paths(), std::vector<std::string>({a, dir}));
+
+    // Ctrl+A selects without asking; Ctrl+C copies both with CR LF between.
+    script.texts.clear();
+    script.Box(QMessageBox::Yes).Box(QMessageBox::Ok);
+    QTest::keyClick(page->list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(page->list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(script.texts, std::vector<std::string>({"Copy 2 items to the clipboard?",
+                                                      "2 items has copied to the clipboard"}));
+    EXPECT_EQ(clipboard->text().toStdString(), a + "\r\n" + dir);
+
+    QLineEdit* edit = page->pattern->lineEdit();
+    QTest::keyClicks(edit, "\\.txt$");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), "\\.txt$");
+
+    // Files copied in a file manager come as a URI list only.
+    clipboard->setMimeData(new UriList(FileUrl(a) + "\r\n" + FileUrl(programDir / "b c") + "\r\n"));
+    EXPECT_EQ(window->DesktopSeam().GetClipboardText(), a + "\r\n" + programDir / "b c");
+    clipboard->setMimeData(new UriList("https://example.org/\r\n"));
+    script.Box(QMessageBox::Ok);
+    QTest::keyClick(page->list, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(script.texts.back(), "Nothing to paste.");
+}
+
+}  // namespace
