@@ -151,7 +151,11 @@ StartupEnvironment CurrentEnvironment(const std::string& programDir) {
 }
 
 std::string WorkBaseDirectory(const StartupEnvironment& environment) {
-  if (access(environment.programDir.c_str(), W_OK) == 0) return environment.programDir;
+  // An installed program (below /usr or /opt) never writes beside itself, even when the user
+  // (root) may: a package's directory holds only the package's own files.
+  const std::string& dir = environment.programDir;
+  const bool installed = dir.starts_with("/usr/") || dir.starts_with("/opt/");
+  if (!installed && access(dir.c_str(), W_OK) == 0) return dir;
   std::string dataHome = environment.dataHome;
   if (dataHome.empty() || dataHome.front() != '/') dataHome = environment.home + "/.local/share";
   return dataHome + "/quillmend";

@@ -38,7 +38,8 @@ StartupEnvironment CurrentEnvironment(const std::string& programDir);
 std::string ExecutableDirectory();
 
 // The directory that holds "qmend.par", "qmend_temp" and "qmend_arch": the program's directory
-// when it is writable, else $XDG_DATA_HOME/quillmend (default ~/.local/share/quillmend).
+// when it is writable and not an installed one (below /usr or /opt), else
+// $XDG_DATA_HOME/quillmend (default ~/.local/share/quillmend).
 std::string WorkBaseDirectory(const StartupEnvironment& environment);
 
 // What the start-up found out.

@@ -131,4 +131,7 @@ TEST_F(Startup, AProgramDirectoryTheUserCannotWriteUsesTheDataHome) {
   }
   EXPECT_EQ(GetPathKind((prog + "/qmend.par").c_str()), kPathNothing);
   EXPECT_EQ(WorkBaseDirectory(environment), prog);
+  // An installed program keeps nothing beside itself, even for root, who may write there.
+  environment.programDir = "/usr/bin";
+  EXPECT_EQ(WorkBaseDirectory(environment), scratch / "home/.local/share/quillmend");
 }
