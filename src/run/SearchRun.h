@@ -12,6 +12,7 @@
  */
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -185,6 +186,9 @@ private:
     // Under "Process all !", handles pending window messages at most once per 50 ms, so that
     // Cancel can be clicked while the run asks nothing more.
     void PumpNow();
+    // Called by the engine while it searches: handles pending window messages at most once per
+    // 50 ms, so that Cancel can stop a search that runs long.
+    void PumpDuringSearch();
 
     // The job's settings.
     const JobSettings& job_;
@@ -207,6 +211,8 @@ private:
     ScannedTarget scanned_;
     // Scanned targets waiting for one flush of their new contents, in list order.
     std::vector<ScannedTarget> batch_;
-    // When PumpNow last handled messages.
+    // When PumpNow or PumpDuringSearch last handled messages.
     std::chrono::steady_clock::time_point lastPump_;
+    // Set by Cancel; the engine then stops the search under way.
+    std::atomic<bool> cancelSearch_ = false;
 };
