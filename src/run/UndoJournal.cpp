@@ -1,7 +1,8 @@
 /*
  * UndoJournal: the record folder, the kept originals (a hard link, else a copy made with
- * copy_file_range that takes the target's mode, owner and times), the journal's lines with
- * a flush after each, reading a journal back, and dropping the oldest records.
+ * copy_file_range that takes the target's mode, owner, extended attributes and times), the
+ * journal's lines with a flush after each, reading a journal back, and dropping the oldest
+ * records.
  */
 #include "run/UndoJournal.h"
 
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include "run/ContentHash.h"
+#include "run/ExtendedAttributes.h"
 
 namespace {
 
@@ -52,8 +54,10 @@ bool CopyKeepingStatus(const std::string& from, const std::string& to)
         copied = got >= 0;
     }
     const timespec times[2] = {status.st_atim, status.st_mtim};
-    copied = copied && fchown(out, status.st_uid, status.st_gid) == 0 && fchmod(out, status.st_mode & 07777) == 0 &&
-             futimens(out, times) == 0 && fsync(out) == 0;
+    // Owner first (it may clear set-id bits), then the attributes, then the mode, which also
+    // sets an ACL's mask to the old group bits.
+    copied = copied && fchown(out, status.st_uid, status.st_gid) == 0 && CopyExtendedAttributes(from, out) &&
+             fchmod(out, status.st_mode & 07777) == 0 && futimens(out, times) == 0 && fsync(out) == 0;
     const int saved = errno;
     close(in);
     if (out != -1 && close(out) != 0) copied = false;
