@@ -2,8 +2,8 @@
  * Analysis.cpp - what the compile step learns from the node tree about where matches
  * can begin, so the search only runs the matcher at promising positions.
  *
- * In order of preference: a literal prefix (scanned sixteen bytes at a time), the
- * leading literals of several alternatives (scanned together), the literal after a
+ * In order of preference: a literal prefix, the leading literals of several
+ * alternatives (scanned together; LiteralScan.cpp), the literal after a
  * leading repeat of a set (the run before it is walked back), or literals one of which
  * every match holds within a bounded distance of its start (scanned together, then the
  * few start positions before an occurrence are tried); a table of the possible first
@@ -115,8 +115,10 @@ void Pattern::analyse(bool has_recursion)
     }
     auto must = std::make_unique<multi_prefix>();
     width_range anywhere;
-    if (find_required_in_group(top_, width_range{}, *must, anywhere, false))
+    if (find_required_in_group(top_, width_range{}, *must, anywhere, false)) {
+        must->build();
         must_ = std::move(must);
+    }
     if (!try_every_start_)
         return;
     if (build_prefix(lead) || build_prefixes(lead))
@@ -135,6 +137,7 @@ void Pattern::analyse(bool has_recursion)
     auto found = std::make_unique<multi_prefix>();
     width_range at;
     if (!lead_suffix_ && find_required_in_group(top_, width_range{}, *found, at, true)) {
+        found->build();
         required_ = std::move(found);
         required_lo_ = static_cast<int>(at.min);
         required_hi_ = static_cast<int>(at.max);
@@ -184,6 +187,7 @@ bool Pattern::build_prefixes(const sub_expr* first)
         ps.build();
         set->literals.push_back(std::move(ps));
     }
+    set->build();
     prefixes_ = std::move(set);
     return true;
 }

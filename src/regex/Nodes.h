@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "regex/CharSet.h"
+#include "regex/LiteralScan.h"
 #include "regex/Pattern.h"
 
 namespace regex {
@@ -325,29 +326,6 @@ struct end_node : sub_expr {
     end_node() : sub_expr(node_kind::end) {}
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
-};
-
-// The literal every match begins with, and how to find it fast.
-struct prefix_searcher {
-    std::string text;           // the prefix
-    std::string flipped;        // the prefix with every letter's case flipped
-    bool nocase = false;        // either case of a letter matches
-    unsigned char skip[256];    // Boyer-Moore-Horspool shift per subject byte
-    size_t probe1 = 0;          // offset of the literal's rarest byte in common text
-    size_t probe2 = 0;          // offset of its next rarest byte (another offset when there is one)
-    // First position in [from, last] where the prefix starts, or null.
-    const char* find(const char* from, const char* last_start) const;
-    void build();
-};
-
-// Most literals a multi_prefix searches for at once.
-constexpr size_t max_literals = 24;
-
-// Several literals, one of which every match begins with (alternatives of literals).
-struct multi_prefix {
-    std::vector<prefix_searcher> literals;  // the leading literal of each alternative
-    // First position in [from, last] where one of the literals starts, or null.
-    const char* find(const char* from, const char* last, const char* end) const;
 };
 
 // Append the text of a literal node to ps; false when n is not one (or folds case differently).
