@@ -2,10 +2,9 @@
  * LiteralScan.cpp - the literal scans of LiteralScan.h: tables built once at compile time,
  * and one scan loop per kind written once for any vector width.
  *
- * The vector loops are templates over a small set of vector operations (vec128 for SSE2
- * and SSSE3, vec256 for AVX2); each is instantiated inside a wrapper function compiled for
- * its instruction set, into which the whole loop is inlined ("flatten"). Positions the
- * vector loop cannot cover (near the subject end) are checked one by one.
+ * The vector loops are templates over the operations of VectorOps.h, each instantiated
+ * inside a wrapper function compiled for its instruction set. Positions the vector loop
+ * cannot cover (near the subject end) are checked one by one.
  */
 #include "regex/LiteralScan.h"
 
@@ -16,12 +15,7 @@
 
 #include "regex/CharSet.h"
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-// The template loops are instantiated outside the functions that enable AVX2 and inlined
-// into them; the ABI note on passing 256-bit vectors concerns only out-of-line calls.
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
+#include "regex/VectorOps.h"
 
 namespace regex {
 
@@ -91,45 +85,6 @@ char fold_bit(const prefix_searcher& ps, size_t i)
 
 #if defined(__x86_64__)
 
-// The vector operations the scan loops use, sixteen bytes wide (the shuffle needs SSSE3).
-struct vec128 {
-    using vec = __m128i;
-    static constexpr int width = 16;
-    static vec load(const void* p) { return _mm_loadu_si128(static_cast<const vec*>(p)); }
-    static vec splat(char c) { return _mm_set1_epi8(c); }
-    static vec table(const uint8_t* t) { return load(t); }
-    static vec both(vec a, vec b) { return _mm_and_si128(a, b); }
-    static vec either(vec a, vec b) { return _mm_or_si128(a, b); }
-    static vec equal(vec a, vec b) { return _mm_cmpeq_epi8(a, b); }
-    static vec high_nibbles(vec a) { return _mm_and_si128(_mm_srli_epi16(a, 4), _mm_set1_epi8(0x0f)); }
-    __attribute__((target("ssse3"))) static vec lookup(vec t, vec i) { return _mm_shuffle_epi8(t, i); }
-    static uint32_t mask(vec a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
-    static void store(uint8_t* to, vec a) { _mm_storeu_si128(reinterpret_cast<vec*>(to), a); }
-};
-
-// The same thirty-two bytes wide, with AVX2 (the shuffle looks up within each half, so a
-// table is in both halves).
-struct vec256 {
-    using vec = __m256i;
-    static constexpr int width = 32;
-    __attribute__((target("avx2"))) static vec load(const void* p) { return _mm256_loadu_si256(static_cast<const vec*>(p)); }
-    __attribute__((target("avx2"))) static vec splat(char c) { return _mm256_set1_epi8(c); }
-    __attribute__((target("avx2"))) static vec table(const uint8_t* t)
-    {
-        return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t)));
-    }
-    __attribute__((target("avx2"))) static vec both(vec a, vec b) { return _mm256_and_si256(a, b); }
-    __attribute__((target("avx2"))) static vec either(vec a, vec b) { return _mm256_or_si256(a, b); }
-    __attribute__((target("avx2"))) static vec equal(vec a, vec b) { return _mm256_cmpeq_epi8(a, b); }
-    __attribute__((target("avx2"))) static vec high_nibbles(vec a)
-    {
-        return _mm256_and_si256(_mm256_srli_epi16(a, 4), _mm256_set1_epi8(0x0f));
-    }
-    __attribute__((target("avx2"))) static vec lookup(vec t, vec i) { return _mm256_shuffle_epi8(t, i); }
-    __attribute__((target("avx2"))) static uint32_t mask(vec a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
-    __attribute__((target("avx2"))) static void store(uint8_t* to, vec a) { _mm256_storeu_si256(reinterpret_cast<vec*>(to), a); }
-};
-
 // One literal, V::width candidate positions at a time: a position is a candidate when the
 // bytes at the literal's two probe offsets (its rarest bytes) are in place (letters of a
 // case-folding literal compared with bit 5 set, which makes both cases equal). Candidates
@@ -193,37 +148,25 @@ const char* fingerprint_find(const multi_prefix& m, const char* p, const char* l
 
 __attribute__((flatten)) const char* probe_find_sse2(const prefix_searcher& ps, const char* from, const char* last)
 {
-    return probe_find<vec128>(ps, from, last);
+    return probe_find<simd::vec128>(ps, from, last);
 }
 
 __attribute__((target("avx2"), flatten)) const char* probe_find_avx2(const prefix_searcher& ps, const char* from,
                                                                       const char* last)
 {
-    return probe_find<vec256>(ps, from, last);
+    return probe_find<simd::vec256>(ps, from, last);
 }
 
 __attribute__((target("ssse3"), flatten)) const char* fingerprint_find_ssse3(const multi_prefix& m, const char* p,
                                                                              const char* last, const char* end)
 {
-    return fingerprint_find<vec128>(m, p, last, end);
+    return fingerprint_find<simd::vec128>(m, p, last, end);
 }
 
 __attribute__((target("avx2"), flatten)) const char* fingerprint_find_avx2(const multi_prefix& m, const char* p,
                                                                            const char* last, const char* end)
 {
-    return fingerprint_find<vec256>(m, p, last, end);
-}
-
-bool has_avx2()
-{
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
-}
-
-bool has_ssse3()
-{
-    static const bool yes = __builtin_cpu_supports("ssse3");
-    return yes;
+    return fingerprint_find<simd::vec256>(m, p, last, end);
 }
 
 #endif
@@ -266,7 +209,7 @@ const char* prefix_searcher::find(const char* from, const char* last_start) cons
     if (text.size() == 1 && !nocase)
         return static_cast<const char*>(std::memchr(from, text[0], static_cast<size_t>(last_start - from) + 1));
 #if defined(__x86_64__)
-    return has_avx2() ? probe_find_avx2(*this, from, last_start) : probe_find_sse2(*this, from, last_start);
+    return simd::has_avx2() ? probe_find_avx2(*this, from, last_start) : probe_find_sse2(*this, from, last_start);
 #else
     return horspool_find(*this, from, last_start);
 #endif
@@ -311,9 +254,9 @@ void multi_prefix::build()
 const char* multi_prefix::find(const char* from, const char* last, const char* end) const
 {
 #if defined(__x86_64__)
-    if (has_avx2())
+    if (simd::has_avx2())
         return fingerprint_find_avx2(*this, from, last, end);
-    if (has_ssse3())
+    if (simd::has_ssse3())
         return fingerprint_find_ssse3(*this, from, last, end);
 #endif
     return multi_find_bytewise(*this, from, last, end);

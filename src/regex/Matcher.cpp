@@ -127,6 +127,10 @@ const char* repeat_node::scan(const char* pos, const char* end) const
     const char* limit = (max == INT32_MAX || end - pos <= max) ? end : pos + max;
     if (accepts_all)
         return limit;
+    if (stop_byte >= 0) {
+        const void* stop = std::memchr(pos, stop_byte, static_cast<size_t>(limit - pos));
+        return stop != nullptr ? static_cast<const char*>(stop) : limit;
+    }
     const char* p = pos;
     while (p < limit && set.test(static_cast<unsigned char>(*p)))
         ++p;
@@ -536,6 +540,11 @@ bool backtracker::backtrack(size_t base, const sub_expr*& n, const char*& p)
 // The highest position in [low, from] where the rest after a greedy repeat can begin.
 const char* backtracker::next_greedy(const repeat_node* r, const char* from, const char* low) const
 {
+    if (r->rest.only >= 0) {
+        const char* high = from < end_ ? from : end_ - 1;
+        return high < low ? nullptr
+                          : static_cast<const char*>(memrchr(low, r->rest.only, static_cast<size_t>(high - low) + 1));
+    }
     for (const char* q = from;; --q) {
         if (r->rest.admits(q, end_))
             return q;
@@ -970,13 +979,8 @@ const char* Pattern::next_candidate(const char* begin, const char* pos, const ch
         return required_candidate(pos, last, end);
     if (line_start_)
         return line_candidate(begin, pos, last);
-    if (first_bytes_) {
-        const uint8_t* table = first_bytes_.get();
-        while (pos <= last && (!table[static_cast<unsigned char>(*pos)] ||
-                               (word_start_ && pos > begin && is_word_ascii(static_cast<unsigned char>(pos[-1])))))
-            ++pos;
-        return pos <= last ? pos : nullptr;
-    }
+    if (starts_)
+        return starts_->find(begin, pos, last);
     return pos;
 }
 

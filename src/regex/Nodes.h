@@ -18,6 +18,7 @@
 
 #include "regex/CharSet.h"
 #include "regex/LiteralScan.h"
+#include "regex/StartScan.h"
 #include "regex/Pattern.h"
 
 namespace regex {
@@ -88,6 +89,7 @@ struct follow_set {
     char_set bytes;       // bytes the rest can begin with
     bool at_end = false;  // the rest can match at the subject end
     bool any = true;      // not known: every position may do
+    int only = -1;        // the one byte the rest can begin with (never at the end), else -1
     bool admits(const char* p, const char* end) const
     {
         return any || (p < end ? bytes.test(static_cast<unsigned char>(*p)) : at_end);
@@ -199,6 +201,7 @@ struct repeat_node : sub_expr {
     bool greedy;                // longest first (else shortest first)
     bool leading = false;       // first node of the pattern: reports its run end to the search
     bool accepts_all = false;   // the set holds every byte ("." under SINGLELINE)
+    int stop_byte = -1;         // the one byte the set lacks ("." without SINGLELINE), else -1
     follow_set rest;            // where the rest of the pattern can go on
 };
 
