@@ -187,6 +187,8 @@ struct search_scratch {
 
 // Scratch stacks grown past this many bytes are given back after the search.
 constexpr size_t scratch_keep_bytes = 1 << 20;
+// The buffer of the records a global search gathers is given back past this many bytes.
+constexpr size_t gathered_keep_bytes = 32u << 20;
 
 search_scratch& thread_scratch()
 {
@@ -1117,7 +1119,10 @@ bool Pattern::global_match(const char* begin, const char* end, MatchResults& res
 {
     if (!(flags_ & GLOBAL))
         return match(begin, end, results);
-    std::vector<backref_tag> kept;
+    // The records are gathered in this thread's buffer, kept from one global search to the
+    // next, and copied out once: many matches neither regrow a vector nor touch new memory.
+    thread_local std::vector<backref_tag> kept;
+    kept.clear();
     MatchResults one;
     bool found = false;
     const char* from = begin;
@@ -1145,7 +1150,9 @@ bool Pattern::global_match(const char* begin, const char* end, MatchResults& res
         kept.assign(static_cast<size_t>(group_count_), backref_tag{});
     for (backref_tag& r : kept)
         r.tentative = nullptr;
-    results.records() = std::move(kept);
+    results.records().assign(kept.begin(), kept.end());
+    if (kept.capacity() * sizeof(backref_tag) > gathered_keep_bytes)
+        std::vector<backref_tag>().swap(kept);
     results.set_subject_begin(begin);
     results.set_stopped(search_stop::none);
     return found;
