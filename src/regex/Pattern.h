@@ -46,6 +46,7 @@ struct width_range;
 class arena_allocator;
 struct prefix_searcher;
 struct multi_prefix;
+struct start_scan;
 
 // One piece of a parsed substitution text.
 // Bounds on the work of one search. A search that reaches one stops, reports no match and
@@ -167,7 +168,7 @@ private:
     int required_hi_ = 0;                            // most bytes between a match's start and that literal
     std::unique_ptr<multi_prefix> must_;             // literals one of which every match holds somewhere
     bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
-    bool word_start_ = false;                        // every match begins at a word start ("\b", then a word byte)
+    std::unique_ptr<start_scan> starts_;             // finds the bytes a match can begin with (and follow)
     std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
     int memo_rows_ = 0;                              // rows of the failure memo (0: not remembered)
