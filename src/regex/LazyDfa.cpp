@@ -10,6 +10,10 @@
  */
 #include "regex/LazyDfa.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -33,6 +37,9 @@ constexpr size_t cache_budget_bytes = 2u << 20;
 constexpr size_t thrash_bytes_per_state = 16;
 // A scan gives up at this many thrashing clears; the DFA is dropped after as many give-ups.
 constexpr int max_thrashing = 3;
+
+// A start byte set of at most this many bytes is looked for sixteen bytes at a time.
+constexpr int max_vector_bytes = 3;
 
 // Thrown while building the NFA from a node the automata cannot follow.
 struct not_eligible {};
@@ -217,6 +224,8 @@ private:
         return t >= 0 ? t : make_step(s, p);
     }
     int make_step(int s, const char* p);
+    // The first byte in [p, end) a thread just started can take, or end.
+    const char* next_start(const char* p, const char* end) const;
 
     nfa nfa_;                                // the NFA
     bool first_match_;                       // leftmost-first (else longest)
@@ -224,6 +233,8 @@ private:
     unsigned char class_byte_[256];          // one byte of each class
     size_t class_count_ = 0;                 // number of classes
     bool start_byte_[256];                   // bytes a thread just started can take
+    unsigned char start_list_[max_vector_bytes];  // those bytes, when there are few
+    int start_count_ = 0;                    // their number, 0 when too many to list
     std::vector<std::vector<int>> leaves_;   // per DFA state: its NFA states in order
     std::vector<uint8_t> flags_;             // per DFA state: matched, searching, dead
     std::vector<int> next_;                  // per DFA state and class: the next state, -1 not made yet
@@ -250,6 +261,12 @@ dfa_automaton::dfa_automaton(nfa n, bool first_match)
             if (nfa_.states[static_cast<size_t>(leaf)].kind == nfa_state::bytes &&
                 nfa_.states[static_cast<size_t>(leaf)].set.test(static_cast<unsigned char>(c)))
                 start_byte_[c] = true;
+    int bytes = static_cast<int>(std::count(start_byte_, start_byte_ + 256, true));
+    if (bytes <= max_vector_bytes) {
+        for (unsigned c = 0; c < 256; ++c)
+            if (start_byte_[c])
+                start_list_[start_count_++] = static_cast<unsigned char>(c);
+    }
     intern(initial_, first_match_ ? searching : 0);
 }
 
@@ -370,6 +387,27 @@ int dfa_automaton::make_step(int s, const char* p)
     return t;
 }
 
+const char* dfa_automaton::next_start(const char* p, const char* end) const
+{
+#if defined(__SSE2__)
+    if (start_count_ > 0) {
+        __m128i want[max_vector_bytes];
+        for (int i = 0; i < max_vector_bytes; ++i)
+            want[i] = _mm_set1_epi8(static_cast<char>(start_list_[i < start_count_ ? i : 0]));
+        for (; end - p >= 16; p += 16) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, want[0]), _mm_cmpeq_epi8(v, want[1])),
+                                       _mm_cmpeq_epi8(v, want[2]));
+            if (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)))
+                return p + __builtin_ctz(mask);
+        }
+    }
+#endif
+    while (p < end && !start_byte_[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+
 const char* dfa_automaton::scan_forward(const char* from, const char* end)
 {
     last_clear_ = from;
@@ -379,8 +417,7 @@ const char* dfa_automaton::scan_forward(const char* from, const char* end)
     for (const char* p = from; p < end;) {
         if (s == 0) {
             // Only a thread starting here lives: bytes no match begins with change nothing.
-            while (p < end && !start_byte_[static_cast<unsigned char>(*p)])
-                ++p;
+            p = next_start(p, end);
             if (p == end)
                 break;
         }
