@@ -35,7 +35,8 @@ constexpr size_t max_nfa_states = 4096;
 constexpr size_t cache_budget_bytes = 2u << 20;
 // A clear after fewer scanned bytes than this per cached state counts as thrashing.
 constexpr size_t thrash_bytes_per_state = 16;
-// A scan gives up at this many thrashing clears; the DFA is dropped after as many give-ups.
+// A scan gives up at this many thrashing clears in a row, and the pattern's searches go on
+// without the automata.
 constexpr int max_thrashing = 3;
 
 // A start byte set of at most this many bytes is looked for sixteen bytes at a time.
@@ -241,8 +242,9 @@ private:
     std::unordered_map<std::string, int> index_;  // DFA state by its key (leaves and flags)
     std::vector<int> initial_;               // leaves of state 0, where every scan begins
     size_t cache_bytes_ = 0;                 // bytes the cached states hold (estimated)
-    const char* last_clear_ = nullptr;       // where the scan was at the last clear
-    int thrashing_ = 0;                      // clears of this scan that came too soon
+    size_t scanned_ = 0;                     // bytes scanned since the last clear, by scans that ended
+    const char* scan_from_ = nullptr;        // where the present scan began (or was at the last clear)
+    int thrashing_ = 0;                      // clears in a row that came too soon
     std::vector<unsigned> seen_;             // per NFA state: the closure pass it was last added in
     unsigned pass_ = 0;                      // number of the closure pass
     std::vector<int> todo_;                  // stack of the closure walk
@@ -334,12 +336,16 @@ int dfa_automaton::intern(const std::vector<int>& leaves, uint8_t flags)
     return id;
 }
 
+// A cache that fills again after fewer bytes than a few per state costs more than the
+// automaton saves; after a few such clears in a row the scan gives up.
 void dfa_automaton::clear_cache(const char* at)
 {
-    size_t scanned = static_cast<size_t>(at > last_clear_ ? at - last_clear_ : last_clear_ - at);
-    if (scanned < thrash_bytes_per_state * leaves_.size() && ++thrashing_ >= max_thrashing)
+    size_t scanned = scanned_ + static_cast<size_t>(at > scan_from_ ? at - scan_from_ : scan_from_ - at);
+    thrashing_ = scanned < thrash_bytes_per_state * leaves_.size() ? thrashing_ + 1 : 0;
+    if (thrashing_ >= max_thrashing)
         throw cache_thrashing{};
-    last_clear_ = at;
+    scanned_ = 0;
+    scan_from_ = at;
     leaves_.clear();
     flags_.clear();
     next_.clear();
@@ -410,11 +416,11 @@ const char* dfa_automaton::next_start(const char* p, const char* end) const
 
 const char* dfa_automaton::scan_forward(const char* from, const char* end)
 {
-    last_clear_ = from;
-    thrashing_ = 0;
+    scan_from_ = from;
     const char* found = nullptr;
     int s = 0;
-    for (const char* p = from; p < end;) {
+    const char* p = from;
+    for (; p < end;) {
         if (s == 0) {
             // Only a thread starting here lives: bytes no match begins with change nothing.
             p = next_start(p, end);
@@ -429,16 +435,17 @@ const char* dfa_automaton::scan_forward(const char* from, const char* end)
                 break;
         }
     }
+    scanned_ += static_cast<size_t>(p - scan_from_);
     return found;
 }
 
 const char* dfa_automaton::scan_backward(const char* at, const char* from)
 {
-    last_clear_ = at;
-    thrashing_ = 0;
+    scan_from_ = at;
     const char* found = nullptr;
     int s = 0;
-    for (const char* p = at; p > from;) {
+    const char* p = at;
+    while (p > from) {
         --p;
         s = step(s, p);
         if (uint8_t f = flags_[static_cast<size_t>(s)]) {
@@ -448,6 +455,7 @@ const char* dfa_automaton::scan_backward(const char* at, const char* from)
                 break;
         }
     }
+    scanned_ += static_cast<size_t>(scan_from_ - p);
     return found;
 }
 
@@ -471,7 +479,7 @@ lazy_dfa::~lazy_dfa() = default;
 
 dfa_span lazy_dfa::locate(const char* from, const char* end)
 {
-    if (give_ups_ >= max_thrashing)
+    if (gave_up_)
         return {};
     try {
         const char* stop = forward_->scan_forward(from, end);
@@ -482,7 +490,7 @@ dfa_span lazy_dfa::locate(const char* from, const char* end)
             return {};
         return {dfa_span::found, start, stop};
     } catch (const cache_thrashing&) {
-        ++give_ups_;
+        gave_up_ = true;
         return {};
     }
 }

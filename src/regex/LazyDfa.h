@@ -53,7 +53,7 @@ public:
 private:
     std::unique_ptr<dfa_automaton> forward_;  // leftmost-first, unanchored
     std::unique_ptr<dfa_automaton> reverse_;  // reversed pattern, anchored, longest
-    int give_ups_ = 0;                        // scans that gave up on a thrashing cache
+    bool gave_up_ = false;                    // a scan gave up on a thrashing cache
     std::mutex mutex_;                        // one search at a time uses the caches
 };
 
