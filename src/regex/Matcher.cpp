@@ -1058,7 +1058,7 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
         results.reset();
     results.set_subject_begin(begin);
     results.set_stopped(search_stop::none);
-    if (!compiled_ || end - from < min_width_)
+    if (!compiled_ || end - from < min_width_ || !dfa_start(from, end))
         return false;
 
     constexpr int inline_slots = 16;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "regex/LazyDfa.h"
 #include "regex/Nodes.h"
 
 namespace regex {
@@ -665,6 +666,7 @@ void Pattern::compile()
     plan_follow_sets();
     analyse(parser.has_recursion());
     plan_memo();
+    plan_dfa();
     compiled_ = true;
     if (!substitution_.empty())
         set_substitution(std::string(substitution_));
