@@ -95,11 +95,7 @@ TEST(PathsTest, PathKindsOfRealObjects)
 TEST(PathsTest, PathsBecomeAbsoluteByteForByteAndDotsMeanWhatTheFileSystemSays)
 {
     TempDir dir;
-    struct RestoreCwd {
-        std::filesystem::path saved = std::filesystem::current_path();
-        ~RestoreCwd() { std::filesystem::current_path(saved); }
-    } restore;
-    std::filesystem::current_path(dir.Path());
+    CurrentDirectory here(dir.Path());
     std::filesystem::create_directories("sub/deep");
     ASSERT_TRUE(WriteFile("sub/a.txt", "a") && WriteFile("sub/f", "in sub") && WriteFile("f", "beside lnk"));
     ASSERT_TRUE(WriteFile("t\t", "tab") && WriteFile("b\\", "backslash"));
