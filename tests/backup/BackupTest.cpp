@@ -40,12 +40,10 @@ void Script(const std::string& path, const std::string& text) {
 class Backup : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(data + "/docs/sub");
-    fs::create_directories(temp);
-    fs::create_directories(archives);
-    WriteFile(data + "/docs/a.txt", std::string("a\0b", 3));
-    WriteFile(data + "/docs/sub/b.txt", std::string(100000, 'x'));
-    WriteFile(temp + "/leftover.txt", "old");
+    scratch.File("data/docs/a.txt", std::string("a\0b", 3));
+    scratch.File("data/docs/sub/b.txt", std::string(100000, 'x'));
+    scratch.File("qm temp/leftover.txt", "old");
+    scratch.Dir("arch");
     settings.tempDir = CDynString(temp);
     settings.archiverPath = FindArchiver("/nonexistent", getenv("PATH"));
   }

@@ -77,14 +77,12 @@ TEST(FileHandleTest, ProbeRefusesDotNamesAndMissingPathsAndLeavesNoTrace)
     TempDir dir;
     ScriptedDesktop desktop;
     FileHandle handle;
-    std::string file = dir / "f";
-    ASSERT_TRUE(WriteFile(file, "x"));
-    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+    const std::string file = dir.File("f"), sub = dir.Dir("sub");
     for (const std::string& bad : {std::string("."), std::string(".."), dir / "sub/..", dir / "missing", file + "/x"})
         EXPECT_FALSE(handle.WaitReplaceable(desktop, false, 50, bad.c_str())) << bad;
     EXPECT_FALSE(handle.WaitReplaceable(desktop, false, 50)) << "no path at all";
     EXPECT_TRUE(handle.WaitReplaceable(desktop, false, 50, file.c_str()));
-    EXPECT_TRUE(handle.WaitReplaceable(desktop, false, 50, (dir / "sub").c_str()));
+    EXPECT_TRUE(handle.WaitReplaceable(desktop, false, 50, sub.c_str()));
     EXPECT_EQ(ReadFile(file), "x");
     auto entries = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
     EXPECT_EQ(entries, 2) << "the probe leaves no renamed copy behind";

@@ -61,12 +61,10 @@ TEST(PathsTest, TrimAndCutFollowPosixRules)
 TEST(PathsTest, PathKindsOfRealObjects)
 {
     TempDir dir;
-    std::string file = dir / "f.txt";
-    ASSERT_TRUE(WriteFile(file, "x"));
-    ASSERT_EQ(mkdir((dir / "sub").c_str(), 0755), 0);
+    const std::string file = dir.File("f.txt"), sub = dir.Dir("sub");
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
     ASSERT_EQ(symlink(file.c_str(), (dir / "to-file").c_str()), 0);
-    ASSERT_EQ(symlink((dir / "sub").c_str(), (dir / "to-dir").c_str()), 0);
+    ASSERT_EQ(symlink(sub.c_str(), (dir / "to-dir").c_str()), 0);
     ASSERT_EQ(symlink((dir / "gone").c_str(), (dir / "dangling").c_str()), 0);
 
     const std::pair<std::string, int> cases[] = {
@@ -95,14 +93,9 @@ TEST(PathsTest, PathKindsOfRealObjects)
 TEST(PathsTest, PathsBecomeAbsoluteByteForByteAndDotsMeanWhatTheFileSystemSays)
 {
     TempDir dir;
-    struct RestoreCwd {
-        std::filesystem::path saved = std::filesystem::current_path();
-        ~RestoreCwd() { std::filesystem::current_path(saved); }
-    } restore;
-    std::filesystem::current_path(dir.Path());
-    std::filesystem::create_directories("sub/deep");
-    ASSERT_TRUE(WriteFile("sub/a.txt", "a") && WriteFile("sub/f", "in sub") && WriteFile("f", "beside lnk"));
-    ASSERT_TRUE(WriteFile("t\t", "tab") && WriteFile("b\\", "backslash"));
+    CurrentDirectory here(dir.Path());
+    for (const char* name : {"sub/a.txt", "sub/f", "f", "t\t", "b\\", "sub/deep/x"})
+        dir.File(name);
     ASSERT_EQ(symlink("sub/deep", "lnk"), 0);
     const std::pair<std::string, std::string> cases[] = {
         {"sub/a.txt", dir / "sub/a.txt"}, {"t\t", dir / "t\t"},      {"b\\", dir / "b\\"},

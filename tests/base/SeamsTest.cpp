@@ -1,8 +1,8 @@
 /*
- * Tests of the seams' own logic: the folder chooser's start folder and Cancel rule, the
- * routing of list diagnostics to the desktop, and the line list's selection and change
- * notifications. (The scripted desktop's queues and presses are exercised by every test
- * that scripts answers or presses at a given pump.)
+ * Tests of the seams' own logic: the routing of list diagnostics to the desktop, and the line
+ * list's selection and change notifications. (The folder chooser's start folder, Cancel and
+ * unavailable browser are seen through the configuration page's folder choosers; the scripted
+ * desktop's queues and presses are exercised by every test that scripts answers or presses.)
  */
 #include <gtest/gtest.h>
 
@@ -13,21 +13,6 @@
 #include "base/Desktop.h"
 #include "base/LineList.h"
 #include "fakes/ScriptedDesktop.h"
-
-TEST(ChooseFolderTest, StartFolderAndCancel)
-{
-    ScriptedDesktop desktop;
-    desktop.folderResults.push_back({FolderBrowseOutcome::Chosen, "/picked"});
-    EXPECT_STREQ(ChooseFolder(desktop, "/start", "/default", "Temp dir", 400, 500).GetText(), "/picked");
-    ASSERT_EQ(desktop.folderRequests.size(), 1u);
-    EXPECT_EQ(desktop.folderRequests[0].startFolder, "/start");
-    EXPECT_EQ(desktop.folderRequests[0].height, 500);
-    EXPECT_STREQ(ChooseFolder(desktop, "", "/default", "t", 400, 500).GetText(), "/default")
-        << "Cancel returns the start folder, here the default";
-    EXPECT_STREQ(ChooseFolder(desktop, "/kept", nullptr, "t", 400, 500).GetText(), "/kept");
-    desktop.folderResults.push_back({FolderBrowseOutcome::Unavailable, ""});
-    EXPECT_STREQ(ChooseFolder(desktop, "/kept", nullptr, "t", 400, 500).GetText(), "");
-}
 
 TEST(DesktopTest, ListDiagnosticsBecomeNoticesWithTheirCaption)
 {

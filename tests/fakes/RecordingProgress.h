@@ -3,39 +3,21 @@
  */
 #pragma once
 
-#include <vector>
-
 #include "base/Progress.h"
 
 class RecordingProgress : public Progress {
 public:
-    // The range last set.
-    int lower = 0;
-    int upper = 100;
-    // The step last set.
-    int step = 10;
-    // The bar's position, moved by SetPosition and StepIt.
-    int position = 0;
-    // How many times StepIt was called.
-    int stepCount = 0;
-    // Every position the bar took, in order.
-    std::vector<int> positions;
+    int upper = 100;    // the range's upper end, last set
+    int step = 10;      // the step last set
+    int position = 0;   // the bar's position, moved by SetPosition and StepIt
+    int stepCount = 0;  // how many times StepIt was called
 
-    void SetRange(int lowerValue, int upperValue) override
-    {
-        lower = lowerValue;
-        upper = upperValue;
-    }
+    void SetRange(int, int upperValue) override { upper = upperValue; }
     void SetStep(int stepValue) override { step = stepValue; }
-    void SetPosition(int value) override
-    {
-        position = value;
-        positions.push_back(value);
-    }
+    void SetPosition(int value) override { position = value; }
     void StepIt() override
     {
         ++stepCount;
         position += step;
-        positions.push_back(position);
     }
 };

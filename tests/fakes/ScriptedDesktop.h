@@ -1,8 +1,9 @@
 /*
- * ScriptedDesktop: a Desktop for tests. It records every message box, beep, opened path,
- * topmost change and clipboard write in order; answers questions from a queue; returns
+ * ScriptedDesktop: a Desktop for tests. It records every message box, beep, opened path
+ * and clipboard write in order; answers questions from a queue; returns
  * chooser results from queues; and delivers scripted button presses (callbacks) from its
  * pumps, one press per pump call, so a test can act at the moment a working loop waits.
+ * Opening a path and setting the topmost state always succeed.
  */
 #pragma once
 
@@ -16,37 +17,28 @@
 
 class ScriptedDesktop : public Desktop {
 public:
-    // One recorded message box.
+    // One recorded message box: how it was shown, its text and caption, and the answer given
+    // (Yes for a notice).
     struct Message {
-        // How it was shown.
         enum class Kind { Notice, YesNo, YesNoCancel };
-        // Which kind of box it was.
         Kind kind = Kind::Notice;
-        // The text shown.
         std::string text;
-        // The caption shown.
         std::string caption;
-        // The answer given (Yes for a notice).
         DesktopAnswer answer = DesktopAnswer::Yes;
     };
 
-    // One recorded folder browser call.
+    // One recorded folder browser call: where it opened, its title and its size.
     struct FolderRequest {
-        // The folder it opened at.
         std::string startFolder;
-        // Its title.
         std::string title;
-        // Its size.
         int width = 0;
         int height = 0;
     };
 
     // Every message box so far, in order.
     std::vector<Message> messages;
-    // Answers for the next questions, front first; an empty queue answers No (and counts it).
+    // Answers for the next questions, front first; an empty queue answers No.
     std::deque<DesktopAnswer> answers;
-    // How many questions found the answer queue empty.
-    int unansweredQuestions = 0;
 
     // Presses delivered one per pump call, front first.
     std::deque<std::function<void()>> presses;
@@ -62,13 +54,6 @@ public:
     std::optional<std::string> clipboard;
     // Every path opened with the default handler.
     std::vector<std::string> openedPaths;
-    // What OpenWithDefaultHandler returns.
-    bool openSucceeds = true;
-    // Every topmost request, in order, and the current state.
-    std::vector<bool> topmostCalls;
-    bool topmost = false;
-    // What SetTopmost returns (false: no window).
-    bool hasWindow = true;
 
     // Results of the next save choosers (nothing = cancelled); empty queue: cancelled.
     std::deque<std::optional<std::string>> saveResults;

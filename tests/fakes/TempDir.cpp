@@ -27,6 +27,19 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::string TempDir::File(const std::string& relative, const std::string& content) const
+{
+    std::filesystem::create_directories(std::filesystem::path(*this / relative).parent_path());
+    WriteFile(*this / relative, content);
+    return *this / relative;
+}
+
+std::string TempDir::Dir(const std::string& relative) const
+{
+    std::filesystem::create_directories(*this / relative);
+    return *this / relative;
+}
+
 bool WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

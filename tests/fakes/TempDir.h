@@ -1,6 +1,8 @@
 /*
  * TempDir: a fresh directory under the system's temp directory for one test, removed with
- * everything in it when the test ends. Also small helpers to write and read whole files.
+ * everything in it when the test ends, with helpers that build files and directories (with
+ * their parents) in it. Also small helpers to write and read whole files, and a scoped change
+ * of the current directory.
  */
 #pragma once
 
@@ -18,6 +20,10 @@ public:
     const std::string& Path() const { return path_; }
     // Path() + "/" + name.
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    // Creates a file below the directory holding content; returns its path.
+    std::string File(const std::string& relative, const std::string& content = "x") const;
+    // Creates a directory below the directory; returns its path.
+    std::string Dir(const std::string& relative) const;
 
 private:
     // The directory this object created and removes.
@@ -28,3 +34,11 @@ private:
 bool WriteFile(const std::string& path, const std::string& bytes);
 // The whole content of a file; empty if it cannot be read.
 std::string ReadFile(const std::string& path);
+
+// Changes the current directory for one scope.
+struct CurrentDirectory {
+    // Where to go back to.
+    std::filesystem::path saved = std::filesystem::current_path();
+    explicit CurrentDirectory(const std::string& directory) { std::filesystem::current_path(directory); }
+    ~CurrentDirectory() { std::filesystem::current_path(saved); }
+};

@@ -18,8 +18,7 @@ class ConfigSheet : public ::testing::Test {
   void SetUp() override {
     page.tempDir = CDynString(temp);
     page.refreshControls = [this] { ++refreshes; };
-    std::filesystem::create_directories(temp + "/sub");
-    WriteFile(temp + "/sub/f.txt", "f");
+    scratch.File("temp/sub/f.txt", "f");
   }
   // Edits the values inside a modal run ended with `button`.
   int Edit(std::uint32_t buffer, std::uint32_t overlap, int button) {

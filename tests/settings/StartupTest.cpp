@@ -1,6 +1,6 @@
 // The start-up against a scratch program directory: the first start with every message in
 // order, the silent second start, stored work directories that vanished, failures to create,
-// refused sizes, the welcome text, and a program directory the user cannot write.
+// refused sizes, and a program directory the user cannot write.
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -99,24 +99,6 @@ TEST_F(Startup, FailuresToCreateAndRefusedSizesAreReported) {
   for (const char* dir : {"/qmend_temp", "/qmend_arch"}) std::filesystem::remove(prog + dir), std::filesystem::create_directory(prog + dir);
   EXPECT_TRUE(Start().empty());
   EXPECT_EQ(tempDir, prog + "/qmend_temp");
-}
-
-TEST_F(Startup, WelcomeTextAndTooltip) {
-  const std::vector<std::string>& text = WelcomeLines();
-  ASSERT_EQ(text.size(), 48u);
-  EXPECT_EQ(text[0], std::string(46, ' ') + "Welcome to Quillmend!");
-  EXPECT_EQ(text[2], std::string(34, ' ') + "To see more details and usage terms see About.");
-  EXPECT_EQ(text[4], "Version history:");
-  std::vector<std::string> versions;
-  for (size_t i = 5; i < text.size(); ++i) {
-    if (text[i - 1].empty() || i == 5) versions.push_back(text[i]);
-    else EXPECT_TRUE(text[i].empty() || text[i].starts_with(" -")) << text[i];
-  }
-  EXPECT_EQ(versions, (std::vector<std::string>{"2.43:", "2.42:", "2.41:", "2.40:", "2.30:", "2.20:", "2.10:", "2.03:", "2.02:"}));
-  std::string tooltip = PatternTooltipText();
-  EXPECT_NE(tooltip.find("E.g.:\r\n\r\n{10,}            file/dir names"), std::string::npos);
-  EXPECT_TRUE(tooltip.ends_with("\\.(cpp|h)$    C++ source files\r\n^base          file/dir names begin with \"base\"\r\n"
-                                "^[^ab]+$    file/dir names contain NO a,b letters"));
 }
 
 TEST_F(Startup, AProgramDirectoryTheUserCannotWriteUsesTheDataHome) {

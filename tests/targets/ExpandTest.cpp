@@ -13,7 +13,7 @@
 
 #include "fakes/ScriptedDesktop.h"
 #include "targets/TargetPage.h"
-#include "targets/TempTree.h"
+#include "fakes/TempDir.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ Lines Walked(CFileFinder& finder, const Lines& inputs, int depth, bool dirs = tr
 }
 
 // top/{a.txt, sub/{b.TXT, deep/{c.txt}}, empty/} and side.log beside top.
-struct Tree : TempTree {
+struct Tree : TempDir {
     std::string top = Dir("top"), a = File("top/a.txt", "12345"), sub = Dir("top/sub"),
                 b = File("top/sub/b.TXT", ""), deep = Dir("top/sub/deep"),
                 c = File("top/sub/deep/c.txt", "1"), empty = Dir("top/empty"), side = File("side.log");
@@ -76,13 +76,13 @@ TEST(Expand, WalksPostOrderInListingOrderWithoutMovingTheCurrentDirectory)
     std::filesystem::path before = std::filesystem::current_path();
     Lines expected = tree.PostOrder(tree.top);
     expected.push_back(tree.side);
-    EXPECT_EQ(Walked(finder, {tree.top, tree.side, tree.At("gone")}, -1), expected);
+    EXPECT_EQ(Walked(finder, {tree.top, tree.side, tree / "gone"}, -1), expected);
     EXPECT_EQ(std::filesystem::current_path(), before);
-    std::string link = tree.At("top/empty/link");
+    std::string link = tree / "top/empty/link";
     ASSERT_EQ(symlink(tree.sub.c_str(), link.c_str()), 0);
     EXPECT_EQ(Walked(finder, {tree.empty}, -1), (Lines{link, tree.empty})) << "a link is never descended";
     EXPECT_TRUE(Walked(finder, {link}, -1, false, true).empty());
-    CurrentDirectory here(tree.root);
+    CurrentDirectory here(tree.Path());
     EXPECT_EQ(Walked(finder, {"top/sub/deep"}, -1), (Lines{tree.c, tree.deep})) << "absolute, directory kept";
 }
 
@@ -107,7 +107,7 @@ TEST(Expand, DepthKindsAndNamePatternFilterWhileUnwantedDirectoriesAreStillWalke
 
 TEST(ExpandCriteria, RangesAndContentBoundsAreInclusiveInOneTimeBase)
 {
-    TempTree tree;
+    TempDir tree;
     std::string d = tree.Dir("d"), s1 = tree.File("d/s1", "1"), s1000 = tree.File("d/s1000", std::string(1000, 'x')),
                 hollow = tree.Dir("d/hollow"), zero = tree.Dir("d/zero"), z = tree.File("d/zero/z", "");
     tree.File("d/s1001", std::string(1001, 'x'));
@@ -129,7 +129,7 @@ TEST(ExpandCriteria, RangesAndContentBoundsAreInclusiveInOneTimeBase)
     EXPECT_EQ(Walked(finder, {d}, -1).size(), 7u) << "all created after that day";
     finder.criteria = FinderCriteria{};
     SetEmptyDirs(finder.criteria);
-    std::string s1001 = tree.At("d/s1001");
+    std::string s1001 = tree / "d/s1001";
     EXPECT_EQ(Sorted(Walked(finder, {d}, -1)), Sorted({s1, s1000, s1001, hollow, z}));
     EXPECT_EQ(Sorted(Walked(finder, {d}, -1, true, false)), Sorted({hollow, zero})) << "files never counted";
     EXPECT_EQ(Walked(finder, {d}, 0, true, false), (Lines{d})) << "not walked at depth 0";
@@ -182,7 +182,7 @@ struct ExpandPage : ::testing::Test {
 
 TEST_F(ExpandPage, CancelStopsOpenListingsButVisitsEveryRemainingStartPath)
 {
-    TempTree tree;
+    TempDir tree;
     std::string first = tree.Dir("first"), file = tree.File("file"), last = tree.Dir("last");
     for (const char* name : {"first/1", "first/2", "last/1", "last/2"})
         tree.File(name);
@@ -203,7 +203,7 @@ TEST_F(ExpandPage, CancelStopsOpenListingsButVisitsEveryRemainingStartPath)
 TEST_F(ExpandPage, ExpandUsesThePageSettingsAndExactMatchRewritesThePattern)
 {
     Tree tree;
-    page.targets.lines.Assign({tree.top, tree.side, tree.At("gone"), tree.top});
+    page.targets.lines.Assign({tree.top, tree.side, tree / "gone", tree.top});
     page.depthIndex = 1;
     page.wantDirs = false;
     page.OnPatternChanged("\\.(TXT|log)$");

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/ScriptedDesktop.h"
-#include "targets/TempTree.h"
+#include "fakes/TempDir.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using Lines = std::vector<std::string>;
 constexpr DesktopAnswer kYes = DesktopAnswer::Yes;
 
 struct ListCommands : ::testing::Test {
-    TempTree tree;
+    TempDir tree;
     ScriptedDesktop desktop;
     TargetList targets;
     LineList report;
@@ -53,7 +53,7 @@ TEST_F(ListCommands, PasteTakesExistingPathsOnceIntoTargetsAndRepeatsIntoTheRepo
     std::string dir = tree.Dir("sub/dir");
     desktop.clipboard = "\t" + y + "\t\r\n\r\n" + x + "\nmissing\n..\nsub/dir\r\n";
     {
-        CurrentDirectory here(tree.root);
+        CurrentDirectory here(tree.Path());
         Run(ListCommand::Paste, {kYes});
     }
     EXPECT_EQ(targets.Paths(), (Lines{x, y, dir}));

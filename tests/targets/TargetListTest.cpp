@@ -7,7 +7,7 @@
 
 #include "base/Paths.h"
 #include "fakes/ScriptedDesktop.h"
-#include "targets/TempTree.h"
+#include "fakes/TempDir.h"
 
 namespace {
 
@@ -23,14 +23,14 @@ struct RecordingView : TargetListView {
 
 TEST(TargetList, DropMakesNamesAbsoluteSkipsUnknownOnesAndHintsAtDirectories)
 {
-    TempTree tree;
+    TempDir tree;
     std::string nested = tree.File("sub/a.txt"), upper = tree.File("B.txt"), lower = tree.File("b.txt");
     std::string dir = tree.Dir("d");
     TargetList list;
     ScriptedDesktop desktop;
     Lines skipped;
     {
-        CurrentDirectory here(tree.root);
+        CurrentDirectory here(tree.Path());
         list.OnDropFiles(desktop, {{"sub/a.txt", "missing", "B.txt", upper, "b.txt"}, 5, 5}, &skipped);
         EXPECT_EQ(list.Paths(), (Lines{nested, upper, lower})) << "B.txt and b.txt are two files";
         EXPECT_EQ(skipped, (Lines{"missing"}));
@@ -39,7 +39,7 @@ TEST(TargetList, DropMakesNamesAbsoluteSkipsUnknownOnesAndHintsAtDirectories)
         // "." and a name ending in ".." are the directory they mean.
         list.OnDropFiles(desktop, {{dir, ".", lower, "sub/.."}, 0, 0});
     }
-    EXPECT_EQ(list.Paths(), (Lines{nested, upper, lower, dir, tree.root}));
+    EXPECT_EQ(list.Paths(), (Lines{nested, upper, lower, dir, tree.Path()}));
     EXPECT_EQ(desktop.MessageTexts(), (Lines{kDirectoriesHint}));
     list.OnDropFiles(desktop, {{upper}, 0, 0});
     EXPECT_EQ(desktop.messages.size(), 2u) << "a file dropped while a directory is listed";
@@ -52,14 +52,14 @@ TEST(TargetList, DropMakesNamesAbsoluteSkipsUnknownOnesAndHintsAtDirectories)
 
 TEST(TargetList, RefillGatherAndRecountCountOnlyExistingDistinctPaths)
 {
-    TempTree tree;
+    TempDir tree;
     std::string a = tree.File("a"), b = tree.File("b"), d = tree.Dir("d");
     TargetList list;
     RecordingView view;
     list.view = &view;
     list.lines.Append(a);
     list.outputList.add(PathString(d));
-    list.outputList.add(PathString(tree.At("gone")));
+    list.outputList.add(PathString(tree / "gone"));
     list.outputList.add(PathString(a));
     list.inputList.add(PathString(a));
     list.FillListFromOutput(false);
@@ -68,7 +68,7 @@ TEST(TargetList, RefillGatherAndRecountCountOnlyExistingDistinctPaths)
     EXPECT_EQ(view.statuses.back(), "");
     EXPECT_EQ(list.inputList.count + list.outputList.count, 0);
     EXPECT_FALSE(list.normalized);
-    list.lines.Assign({a, tree.At("gone"), d, a, "..", tree.At("d/."), b});
+    list.lines.Assign({a, tree / "gone", d, a, "..", tree / "d/.", b});
     std::filesystem::remove(b);
     list.GatherList();
     EXPECT_EQ(list.lines.Count(), 7u);
@@ -89,7 +89,7 @@ TEST(TargetList, RefillGatherAndRecountCountOnlyExistingDistinctPaths)
 
 TEST(TargetList, NormalizeDropsVanishedAndRepeatedLinesAndSortsIgnoringCaseOnce)
 {
-    TempTree tree;
+    TempDir tree;
     std::string b = tree.File("b"), upperA = tree.File("A"), c = tree.Dir("c"), lowerA = tree.File("a");
     TargetList list;
     list.lines.Assign({b, upperA});
@@ -98,7 +98,7 @@ TEST(TargetList, NormalizeDropsVanishedAndRepeatedLinesAndSortsIgnoringCaseOnce)
     EXPECT_EQ(list.Paths(), (Lines{b, upperA})) << "already normalized: nothing happens";
     WriteFile(upperA, "A");
     list.normalized = false;
-    list.lines.Assign({b, tree.At("gone"), c, upperA, b, lowerA});
+    list.lines.Assign({b, tree / "gone", c, upperA, b, lowerA});
     EXPECT_TRUE(list.NormalizeTargets());
     ASSERT_EQ(list.lines.Count(), 4u);
     EXPECT_EQ(Lines(list.Paths().begin() + 2, list.Paths().end()), (Lines{b, c}));
@@ -113,7 +113,7 @@ TEST(TargetList, NormalizeDropsVanishedAndRepeatedLinesAndSortsIgnoringCaseOnce)
 
 TEST(TargetList, ANormalisationRightAfterTheRefillOnlySortsUnlessTheLinesChangedSince)
 {
-    TempTree tree;
+    TempDir tree;
     std::string b = tree.File("b"), upperA = tree.File("A"), c = tree.Dir("c"), lowerA = tree.File("a");
     TargetList checked, refilled;
     checked.lines.Assign({b, upperA, c, lowerA});
@@ -133,7 +133,7 @@ TEST(TargetList, ANormalisationRightAfterTheRefillOnlySortsUnlessTheLinesChanged
     // A line changed after the refill: every line is checked again.
     refilled.outputList.add(PathString(upperA));
     refilled.FillListFromOutput(true);
-    refilled.lines.Append(tree.At("gone"));
+    refilled.lines.Append(tree / "gone");
     refilled.lines.Append(upperA);
     EXPECT_TRUE(refilled.NormalizeRefilledTargets());
     EXPECT_EQ(refilled.Paths(), (Lines{upperA}));

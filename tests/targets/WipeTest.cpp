@@ -15,7 +15,7 @@
 #include "fakes/RecordingProgress.h"
 #include "fakes/ScriptedDesktop.h"
 #include "targets/TargetPage.h"
-#include "targets/TempTree.h"
+#include "fakes/TempDir.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ struct RenameWatch {
 };
 
 struct Wipe : ::testing::Test {
-    TempTree tree;
+    TempDir tree;
     ScriptedDesktop desktop;
     FileWiper wiper{desktop};
     RecordingProgress progress;
@@ -66,9 +66,9 @@ struct Wipe : ::testing::Test {
 TEST_F(Wipe, EachRoundWritesFreshRandomBlocksThenRenamesAndDeletes)
 {
     for (int rounds : {1, 2}) {
-        std::string path = tree.File("data.bin", std::string(100000, 'o')), keep = tree.At("keep") + char('0' + rounds);
+        std::string path = tree.File("data.bin", std::string(100000, 'o')), keep = tree / "keep" + char('0' + rounds);
         ASSERT_EQ(link(path.c_str(), keep.c_str()), 0);
-        RenameWatch watch(tree.root);
+        RenameWatch watch(tree.Path());
         SeedRandom(11);
         ASSERT_TRUE(wiper.WipeFile(rounds, CDynString(path.c_str()), true));
         Reseed(11, 2 * 65536 * (rounds - 1));
@@ -86,22 +86,22 @@ TEST_F(Wipe, EachRoundWritesFreshRandomBlocksThenRenamesAndDeletes)
 TEST_F(Wipe, EmptyFilesAreRenamedZeroRoundsOnlyDeleteAndTakenNamesAreKept)
 {
     std::string empty = tree.File("e.txt", "");
-    RenameWatch watch(tree.root);
+    RenameWatch watch(tree.Path());
     SeedRandom(3);
     ASSERT_TRUE(wiper.WipeFile(1, CDynString(empty.c_str()), true));
     std::string renamed = RandomName(3, 0, empty);
     EXPECT_EQ(watch.Events(), (Lines{">" + renamed, "-" + renamed})) << "the probe moves nothing";
-    std::string path = tree.File("d/data.bin", "x"), keep = tree.At("keep");
+    std::string path = tree.File("d/data.bin", "x"), keep = tree / "keep";
     std::string taken = tree.File("d/" + RandomName(5, 65536, path), "keep me");
     SeedRandom(5);
     ASSERT_TRUE(wiper.WipeFile(1, CDynString(path.c_str()), false));
     EXPECT_EQ(ReadFile(taken), "keep me");
     std::string plain = tree.File("d/sub/p.txt", "content");
     ASSERT_EQ(link(plain.c_str(), keep.c_str()), 0);
-    RenameWatch inside(tree.At("d/sub"));
-    EXPECT_TRUE(wiper.Wipe(CDynString(tree.At("d").c_str()), false, 0));
+    RenameWatch inside(tree / "d/sub");
+    EXPECT_TRUE(wiper.Wipe(CDynString((tree / "d").c_str()), false, 0));
     EXPECT_EQ(ReadFile(keep), "content");
-    EXPECT_FALSE(std::filesystem::exists(tree.At("d")));
+    EXPECT_FALSE(std::filesystem::exists(tree / "d"));
     EXPECT_EQ(inside.Events(), (Lines{"-p.txt"})) << "deleted without a rename";
 }
 
@@ -110,16 +110,16 @@ TEST_F(Wipe, LinksAreRemovedNotFollowedAndSpecialFilesAreNeverOpened)
     std::string outside = tree.File("outside/secret", "untouched"), top = tree.Dir("top");
     tree.File("top/a", std::string(70000, 'a'));
     tree.File("top/sub/b", "b");
-    ASSERT_EQ(symlink(tree.At("outside").c_str(), tree.At("top/sub/link").c_str()), 0);
-    ASSERT_EQ(symlink(outside.c_str(), tree.At("top/filelink").c_str()), 0);
-    ASSERT_EQ(symlink(tree.At("nowhere").c_str(), tree.At("top/sub/dangling").c_str()), 0);
-    ASSERT_EQ(mkfifo(tree.At("outside/fifo").c_str(), 0600), 0);
-    ASSERT_EQ(symlink(tree.At("outside/fifo").c_str(), tree.At("top/fifolink").c_str()), 0);
+    ASSERT_EQ(symlink((tree / "outside").c_str(), (tree / "top/sub/link").c_str()), 0);
+    ASSERT_EQ(symlink(outside.c_str(), (tree / "top/filelink").c_str()), 0);
+    ASSERT_EQ(symlink((tree / "nowhere").c_str(), (tree / "top/sub/dangling").c_str()), 0);
+    ASSERT_EQ(mkfifo((tree / "outside/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink((tree / "outside/fifo").c_str(), (tree / "top/fifolink").c_str()), 0);
     EXPECT_TRUE(wiper.Wipe(CDynString(top.c_str()), false, 2));
     EXPECT_FALSE(std::filesystem::exists(top));
     EXPECT_EQ(ReadFile(outside), "untouched");
-    EXPECT_TRUE(std::filesystem::is_fifo(tree.At("outside/fifo")));
-    std::string special = tree.Dir("special"), fifo = tree.At("special/fifo");
+    EXPECT_TRUE(std::filesystem::is_fifo(tree / "outside/fifo"));
+    std::string special = tree.Dir("special"), fifo = tree / "special/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(wiper.WipeFile(1, CDynString(fifo.c_str()), false));
     EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "never opened as a file";
@@ -138,7 +138,7 @@ TEST_F(Wipe, WhatCannotBeMadeWritableOrListedStaysAndFailsTheWipe)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "a file nobody cannot make writable needs another owner";
-    std::filesystem::permissions(tree.root, std::filesystem::perms::all);
+    std::filesystem::permissions(tree.Path(), std::filesystem::perms::all);
     ASSERT_TRUE(GiveToNobody(tree.Dir("open")));
     std::string locked = tree.File("open/locked", "precious");
     ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
@@ -151,11 +151,11 @@ TEST_F(Wipe, WhatCannotBeMadeWritableOrListedStaysAndFailsTheWipe)
     EXPECT_EQ(wipeAsNobody(locked), 0);
     EXPECT_EQ(ReadFile(locked), "precious");
     tree.File("open/closed/inside");
-    ASSERT_EQ(chmod(tree.At("open/closed").c_str(), 0700), 0);
-    std::string open = tree.At("open");
+    ASSERT_EQ(chmod((tree / "open/closed").c_str(), 0700), 0);
+    std::string open = tree / "open";
     EXPECT_EQ(RunAsNobody([&] { return wiper.Wipe(CDynString(open.c_str()), true, 0) ? 1 : 0; }), 0)
         << "an unlistable directory keeps the root from being empty";
-    EXPECT_TRUE(std::filesystem::exists(tree.At("open/closed/inside")));
+    EXPECT_TRUE(std::filesystem::exists(tree / "open/closed/inside"));
 }
 
 TEST_F(Wipe, ThePageAsksTwiceAndCountsTheNormalizedLinesItWiped)
@@ -163,12 +163,12 @@ TEST_F(Wipe, ThePageAsksTwiceAndCountsTheNormalizedLinesItWiped)
     if (geteuid() != 0)
         GTEST_SKIP() << "a file nobody cannot make writable needs another owner";
     page.OnWipe();
-    std::filesystem::permissions(tree.root, std::filesystem::perms::all);
+    std::filesystem::permissions(tree.Path(), std::filesystem::perms::all);
     std::string dir = tree.Dir("d"), inside = tree.File("d/inside", "i"), stays = tree.Dir("stays");
     std::string locked = tree.File("stays/locked", "l");
     for (const std::string& path : {dir, inside, stays})
         ASSERT_TRUE(GiveToNobody(path));
-    page.targets.lines.Assign({inside, stays, dir, tree.At("gone")});
+    page.targets.lines.Assign({inside, stays, dir, tree / "gone"});
     page.targets.normalized = false;
     page.wipeRounds = 1;
     desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::No, DesktopAnswer::Cancel};

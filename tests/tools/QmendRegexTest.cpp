@@ -25,16 +25,10 @@ struct DriverRun {
 
 class QmendRegex : public ::testing::Test {
 protected:
-    std::string Write(const std::string& name, const std::string& bytes)
-    {
-        WriteFile(m_dir / name, bytes);
-        return m_dir / name;
-    }
-
     // Runs the driver with args, standard input from the given bytes.
     DriverRun Drive(const std::vector<std::string>& args, const std::string& input)
     {
-        const std::string in = Write("in.txt", input);
+        const std::string in = m_dir.File("in.txt", input);
         const std::string out = m_dir / "out.txt";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -94,7 +88,7 @@ TEST_F(QmendRegex, AnswersEachCaseLineWithOneResultLine)
 
 TEST_F(QmendRegex, CountsMatchesOverAWholeFileWithTheTimeTaken)
 {
-    const std::string file = Write("text.bin", std::string("abcABC\0abc\nab", 13));
+    const std::string file = m_dir.File("text.bin", std::string("abcABC\0abc\nab", 13));
     const DriverRun plain = Drive({"--count", "-", "abc", file}, "");
     EXPECT_EQ(plain.status, 0);
     // The count, a tab, the milliseconds with three decimals.
@@ -103,7 +97,7 @@ TEST_F(QmendRegex, CountsMatchesOverAWholeFileWithTheTimeTaken)
 
     EXPECT_EQ(Drive({"--count", "-", "(", file}, "").status, 1);
     // A back-reference leaves the step budget to end an exponential search.
-    const std::string hard = Write("hard.txt", std::string(40, 'a') + "!b");
+    const std::string hard = m_dir.File("hard.txt", std::string(40, 'a') + "!b");
     EXPECT_EQ(Drive({"--count", "-", "(a|a)*\\1b", hard}, "").status, 1);
     EXPECT_EQ(Drive({"--count", "-", "a", m_dir / "missing"}, "").status, 1);
     EXPECT_EQ(Drive({"--count", "-", "a"}, "").status, 2);
