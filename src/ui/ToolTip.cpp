@@ -33,7 +33,9 @@ bool ToolTip::SetText(const std::string& text, QWidget* owner)
         return true;
     }
     if (!tip_) {
-        tip_ = new QLabel(nullptr, Qt::ToolTip);
+        // The tip lies over the controls below its owner; a click there is theirs, as if the
+        // tip were not shown.
+        tip_ = new QLabel(nullptr, Qt::ToolTip | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
         tip_->setTextFormat(Qt::PlainText);
         tip_->setWordWrap(true);
         tip_->setMargin(3);
