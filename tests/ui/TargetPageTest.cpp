@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "WindowHarness.h"
 #include "settings/Startup.h"
@@ -284,7 +286,7 @@ TEST_F(TargetPageTest, WipeAsksTwiceThenRemovesFilesAndLines)
     EXPECT_EQ(script.texts.back(), "Nothing to wipe!");
 }
 
-TEST_F(TargetPageTest, MenuOffersTheCommandsAndARightClickKeepsTheSelection)
+TEST_F(TargetPageTest, MenuOffersTheCommandsARightClickKeepsTheSelectionAndBusyRefusesChanges)
 {
     for (const char* name : {"a", "b", "c", "d"}) Target(name, "x");
     LineList& lines = window->Targets().targets.lines;
@@ -299,13 +301,8 @@ TEST_F(TargetPageTest, MenuOffersTheCommandsAndARightClickKeepsTheSelection)
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({0, 1, 3}));
 
-    // "delete selected items" asks first and deletes the three.
-    script.Menu("delete selected items").Box(QMessageBox::Yes);
-    RightClick(page->list, 2);
-    EXPECT_EQ(script.texts, std::vector<std::string>({"Delete the 3 items from the list?"}));
-    EXPECT_EQ(window->Targets().targets.Paths(), std::vector<std::string>({programDir / "c"}));
-
-    // Busy, the commands that change the list are off; the Menu key opens the menu too.
+    // Busy, the commands that change the list are off in the menu (opened by the Menu key
+    // too) and their keys do nothing; the others still run.
     window->Targets().wipeInProgress = true;
     QStringList disabled;
     script.Menu("select all", [&](QMenu* menu) {
@@ -314,10 +311,81 @@ TEST_F(TargetPageTest, MenuOffersTheCommandsAndARightClickKeepsTheSelection)
     });
     page->list->setFocus();
     QTest::keyClick(page->list, Qt::Key_Menu);
+    // A refused key asks nothing; a box it opened would fail the test here and be closed.
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "asked: " << box->text().toStdString();
+            box->reject();
+        }
+    });
+    guard.start(10);
+    QTest::keyClick(page->list, Qt::Key_Delete);
+    QTest::keyClick(page->list, Qt::Key_V, Qt::ControlModifier);
     window->Targets().wipeInProgress = false;
     EXPECT_EQ(disabled, QStringList({"delete selected items", "leave selected items",
                                      "leave items NOT on the clipboard", "paste items"}));
-    EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({0}));
+    EXPECT_EQ(lines.Count(), 4u);
+    EXPECT_EQ(lines.SelectedIndices().size(), 4u);
+}
+
+TEST_F(TargetPageTest, EachMenuCommandRunsOnTheTargetList)
+{
+    UrlRecorder recorder;
+    const std::string a = Target("a", "x"), b = Target("b", "x"), c = Target("c", "x"), d = Target("d", "x");
+    using Paths = std::vector<std::string>;
+    using Rows = std::vector<std::size_t>;
+    constexpr auto kYes = QMessageBox::Yes, kOk = QMessageBox::Ok;
+    struct Step {
+        const char* item;
+        Rows selectedBefore;
+        std::string clipboardBefore;  // empty: as the step before left it
+        std::vector<QMessageBox::StandardButton> answers;
+        std::string lastBox;          // the last box's text, empty when none
+        Paths pathsAfter;
+        std::optional<Rows> selectedAfter;
+        std::string clipboardAfter;   // empty: not looked at
+    };
+    const std::vector<Step> steps = {
+        {"select all", {}, {}, {}, {}, {a, b, c, d}, Rows{0, 1, 2, 3}, {}},
+        {"deselect all", {1, 2}, {}, {}, {}, {a, b, c, d}, Rows{}, {}},
+        {"invert selection", {0}, {}, {}, {}, {a, b, c, d}, Rows{1, 2, 3}, {}},
+        {"copy selected items", {1, 3}, {}, {kYes, kOk}, "2 items has copied to the clipboard", {a, b, c, d}, {},
+         b + "\r\n" + d},
+        {"copy all items", {}, {}, {kYes, kOk}, "4 items has copied to the clipboard", {a, b, c, d}, {},
+         a + "\r\n" + b + "\r\n" + c + "\r\n" + d},
+        {"explore selected one", {0, 1}, {}, {kOk}, "Only one file/dir can be explored!", {a, b, c, d}, {}, {}},
+        {"explore selected one", {2}, {}, {}, {}, {a, b, c, d}, {}, {}},
+        {"delete selected items", {1, 2}, {}, {kYes}, "Delete the 2 items from the list?", {a, d}, {}, {}},
+        {"leave selected items", {0}, {}, {kYes}, "Delete the 1 items from the list?", {a}, {}, {}},
+        {"paste items", {}, b + "\t" + c + "\n" + (programDir / "missing"), {kYes},
+         "Append 3 clipboard items to the listbox?", {a, b, c}, {}, {}},
+        {"leave items NOT on the clipboard", {}, a + "\r\n" + c, {kYes, kOk}, "2 items removed,\n1 remained.", {b},
+         {}, {}},
+    };
+    LineList& lines = window->Targets().targets.lines;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.item);
+        for (std::size_t i = 0; i < lines.Count(); ++i)
+            lines.Select(i, std::count(step.selectedBefore.begin(), step.selectedBefore.end(), i) > 0);
+        if (!step.clipboardBefore.empty()) clipboard->setText(QString::fromStdString(step.clipboardBefore));
+        script.texts.clear();
+        script.Menu(QString::fromLatin1(step.item));
+        for (const auto answer : step.answers) script.Box(answer);
+        RightClick(page->list, 0);
+        EXPECT_EQ(script.Remaining(), 0u);
+        EXPECT_EQ(script.texts.empty() ? std::string() : script.texts.back(), step.lastBox);
+        EXPECT_EQ(window->Targets().targets.Paths(), step.pathsAfter);
+        if (step.selectedAfter) {
+            EXPECT_EQ(lines.SelectedIndices(), *step.selectedAfter);
+        }
+        if (!step.clipboardAfter.empty()) {
+            EXPECT_EQ(clipboard->text().toStdString(), step.clipboardAfter);
+        }
+    }
+    EXPECT_EQ(recorder.urls, std::vector<QUrl>({QUrl::fromLocalFile(QString::fromStdString(c))}));
+    EXPECT_EQ(page->all->text(), "1");
 }
 
 TEST_F(TargetPageTest, EachMenuCommandRunsOnTheReportList)
