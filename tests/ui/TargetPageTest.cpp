@@ -144,6 +144,16 @@ TEST_F(TargetPageTest, PatternComboAndColourEditDrawAndActInTheirOwnWay)
         for (int y = 2; y < size.height() - 2; ++y) lightest = std::max(lightest, item.pixelColor(x, y).blue());
     EXPECT_GT(lightest, 0xC0);
 
+    // The drop-down opens at its top with every item whole, as tall as the delegate says.
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    for (const int row : {0, combo->count() - 1}) {
+        const QRect item = view->visualRect(combo->model()->index(row, 0));
+        EXPECT_TRUE(view->viewport()->rect().contains(item)) << row;
+        EXPECT_EQ(item.height(), size.height());
+    }
+    combo->hidePopup();
+
     ColourEdit field;
     field.SetText("abc");
     field.AppendText("d");
