@@ -90,6 +90,15 @@ protected:
                           list->visualRect(list->model()->index(row, 0)).center());
     }
 
+    // Chooses item in list's menu, opened over its first line, answering its boxes in order.
+    void Choose(LineListView* list, const char* item, const std::vector<QMessageBox::StandardButton>& answers = {})
+    {
+        script.Menu(QString::fromLatin1(item));
+        for (const auto answer : answers) script.Box(answer);
+        RightClick(list, 0);
+        EXPECT_EQ(script.Remaining(), 0u) << item;
+    }
+
     TargetPageWidget* page = nullptr;
 };
 
@@ -381,10 +390,7 @@ TEST_F(TargetPageTest, EachMenuCommandRunsOnTheTargetList)
             lines.Select(i, std::count(step.selectedBefore.begin(), step.selectedBefore.end(), i) > 0);
         if (!step.clipboardBefore.empty()) clipboard->setText(QString::fromStdString(step.clipboardBefore));
         script.texts.clear();
-        script.Menu(QString::fromLatin1(step.item));
-        for (const auto answer : step.answers) script.Box(answer);
-        RightClick(page->list, 0);
-        EXPECT_EQ(script.Remaining(), 0u);
+        Choose(page->list, step.item, step.answers);
         EXPECT_EQ(script.texts.empty() ? std::string() : script.texts.back(), step.lastBox);
         EXPECT_EQ(window->Targets().targets.Paths(), step.pathsAfter);
         if (step.selectedAfter) {
@@ -403,11 +409,8 @@ TEST_F(TargetPageTest, EachMenuCommandRunsOnTheReportList)
     window->pages->setCurrentWidget(window->reportPage);
     LineList& report = window->Report();
     const std::size_t count = report.Count();
-    // Chooses item in the report list's menu and answers its boxes.
-    const auto choose = [&](const char* item, std::vector<QMessageBox::StandardButton> answers = {}) {
-        script.Menu(QString::fromLatin1(item));
-        for (const auto answer : answers) script.Box(answer);
-        RightClick(window->reportPage->list, 0);
+    const auto choose = [&](const char* item, const std::vector<QMessageBox::StandardButton>& answers = {}) {
+        Choose(window->reportPage->list, item, answers);
     };
     choose("select all");
     EXPECT_EQ(report.SelectedIndices().size(), count);
