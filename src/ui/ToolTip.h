@@ -45,6 +45,8 @@ protected:
 private:
     // Gives the tip window the current colours and width.
     void Apply();
+    // Makes the shown tip pass every click on it to the control under it.
+    void LetClicksThrough();
 
     // The tip's text.
     QString text_;
