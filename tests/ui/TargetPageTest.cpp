@@ -114,6 +114,7 @@ TEST_F(TargetPageTest, ControlsStartAsANewPageHasThem)
     EXPECT_EQ(page->pattern->currentText(), "");
     EXPECT_TRUE(page->wantDirs->isChecked() && page->wantFiles->isChecked() && page->ignoreCase->isChecked());
     EXPECT_FALSE(page->effectivePattern->isVisible());
+    EXPECT_EQ(page->all->text() + page->dirs->text() + page->files->text(), "000");
     // Shown, the page puts the window on top.
     EXPECT_TRUE(page->alwaysOnTop->isChecked());
     EXPECT_TRUE(window->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
