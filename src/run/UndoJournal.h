@@ -13,7 +13,9 @@
  * Each change's line is written and flushed before the change is made, so a run stopped at
  * any moment leaves a journal that names every change it made (and at most one it did not
  * get to make, which an undo recognises and passes over). The folder is made at the first
- * change: a run that changes nothing keeps no record. The last kKeptRuns records are kept.
+ * change: a run that changes nothing keeps no record, and one whose every change was refused
+ * before it was made removes its record at the end. When a record is kept, the oldest ones
+ * beyond the newest kKeptRuns are removed at the end of its run.
  */
 #pragma once
 
@@ -83,6 +85,8 @@ public:
 private:
     // Makes the folder and the journal's head on the first change; empty or why not.
     std::string Begin();
+    // Removes the oldest records beyond the newest kKeptRuns.
+    void DropOldestRecords();
     // Appends one line and flushes it to the disk; empty or why not.
     std::string Append(const std::string& line);
 
@@ -95,6 +99,8 @@ private:
     int journal_ = -1;
     // The number of the last content change (the name of its kept original).
     int kept_ = 0;
+    // Changes noted in the journal.
+    int changes_ = 0;
 };
 
 // The undo records' folder under the data home (the folder of "qmend.par").
