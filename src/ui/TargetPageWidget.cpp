@@ -86,6 +86,7 @@ TargetPageWidget::TargetPageWidget(Desktop& desktop, TargetPage& page, std::func
     ignoreCase->setChecked(page_.ignoreCase);
     wipeRounds->setCurrentIndex(page_.wipeRounds);
     ShowPatternState();
+    ShowCounters(page_.targets.allCount, page_.targets.dirCount, page_.targets.fileCount);
 
     Arrange();
     Wire();

@@ -1,6 +1,7 @@
 #include "ui/ToolTip.h"
 
 #include <QEvent>
+#include <QWindow>
 
 QColor ColourOf(std::uint32_t colour)
 {
@@ -33,7 +34,9 @@ bool ToolTip::SetText(const std::string& text, QWidget* owner)
         return true;
     }
     if (!tip_) {
-        tip_ = new QLabel(nullptr, Qt::ToolTip);
+        // The tip lies over the controls below its owner; a click there is theirs, as if the
+        // tip were not shown.
+        tip_ = new QLabel(nullptr, Qt::ToolTip | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
         tip_->setTextFormat(Qt::PlainText);
         tip_->setWordWrap(true);
         tip_->setMargin(3);
@@ -50,7 +53,17 @@ void ToolTip::Show()
     tip_->adjustSize();
     tip_->move(owner_->mapToGlobal(QPoint(0, owner_->height() + 2)));
     tip_->show();
+    LetClicksThrough();
     hideTimer_.start();
+}
+
+void ToolTip::LetClicksThrough()
+{
+    // Qt's X11 platform gives a window the empty input region only when the flag changes while
+    // the window is shown, and a new showing loses it; so the flag is set anew each time.
+    QWindow* window = tip_->windowHandle();
+    window->setFlag(Qt::WindowTransparentForInput, false);
+    window->setFlag(Qt::WindowTransparentForInput, true);
 }
 
 void ToolTip::Hide()

@@ -2,7 +2,7 @@
  * ToolTip: a tip any control can own. It pops up 200 ms after the mouse enters its owner,
  * stays at most 20 seconds, and shows again at once on the next entry; its text is plain,
  * in its own colours, wrapped at a maximum width. Qt's global tooltip is not used, so each
- * control keeps its own colours and timings.
+ * control keeps its own colours and timings. The tip never takes the mouse or the focus.
  */
 #pragma once
 
@@ -45,6 +45,8 @@ protected:
 private:
     // Gives the tip window the current colours and width.
     void Apply();
+    // Makes the shown tip pass every click on it to the control under it.
+    void LetClicksThrough();
 
     // The tip's text.
     QString text_;

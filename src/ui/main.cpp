@@ -1,7 +1,7 @@
 /*
  * quillmend: the desktop program. Sets up the look (Fusion, a light palette on the window
- * colour, black text, white fields), shows the main window centred at its default size and
- * runs the start-up in it.
+ * colour, black text, white fields), shows the main window centred at its default size (or
+ * as much of it as the screen holds) and runs the start-up in it.
  */
 #include <QApplication>
 #include <QScreen>
@@ -12,6 +12,7 @@
 #include "ui/AppPicture.h"
 #include "ui/MainWindow.h"
 #include "ui/ToolTip.h"
+#include "ui/WindowPlacement.h"
 
 namespace {
 
@@ -52,7 +53,9 @@ int main(int argc, char** argv)
 
     MainWindow window(ExecutableDirectory());
     ShowWexDiagnosticsOn(window.DesktopSeam());
-    window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    const QRect placed = CentredIn(window.screen()->availableGeometry(), window.size(), window.minimumSizeHint());
+    window.resize(placed.size());
+    window.move(placed.topLeft());
     window.show();
     window.Start();
     return application.exec();

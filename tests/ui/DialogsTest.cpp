@@ -2,7 +2,6 @@
  * The configuration sheet and the About box opened from the window, and the custom
  * controls they use.
  */
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTest>
@@ -14,23 +13,6 @@
 #include "ui/ProgressBar.h"
 
 namespace {
-
-// Records the URLs the desktop is asked to open.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    UrlRecorder()
-    {
-        for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::setUrlHandler(scheme, this, "Open");
-    }
-    ~UrlRecorder() override
-    {
-        for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
-    }
-    std::vector<QUrl> urls;
-public slots:
-    void Open(const QUrl& url) { urls.push_back(url); }
-};
 
 TEST_F(WindowTest, ConfigSheetTakesWholeNumbersAndCancelPutsEverythingBack)
 {
@@ -117,4 +99,3 @@ TEST(ProgressBarSeam, AnEmptyRangeIsAnEmptyBarAndStepsStopAtTheEnd)
 
 }  // namespace
 
-#include "DialogsTest.moc"

@@ -17,6 +17,7 @@
 #include "ui/ProgressBar.h"
 #include "ui/ReportPages.h"
 #include "ui/TargetPageWidget.h"
+#include "ui/WindowPlacement.h"
 
 namespace {
 
@@ -42,6 +43,13 @@ TEST(StartupBoxes, FirstStartTellsWhatItCreatedAndASecondStartIsQuiet)
         EXPECT_EQ(script.texts[1], "A new temp dir \n\"" + dir / "qmend_temp" + "\"\n has succesfully created.");
         EXPECT_EQ(script.texts[2], "A new archive dir \n\"" + dir / "qmend_arch" + "\"\n has succesfully created.");
     }
+}
+
+TEST(WindowPlacement, CentresOnTheFreeAreaAndKeepsTheTopLeftOnASmallScreen)
+{
+    EXPECT_EQ(CentredIn({0, 0, 1280, 1024}, {780, 560}, {737, 455}), QRect(250, 232, 780, 560));
+    // 1280 x 1024 at scale factor 2, a panel on top: as small as allowed, hanging out at the right.
+    EXPECT_EQ(CentredIn({0, 30, 640, 482}, {780, 560}, {737, 455}), QRect(0, 30, 737, 482));
 }
 
 TEST_F(WindowTest, CaptionsPagesAndButtonsAreInPlace)

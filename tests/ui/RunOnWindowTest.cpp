@@ -1,6 +1,6 @@
 /*
  * Runs started and answered on the real window: occurrence by occurrence, "Process all !",
- * Cancel, the occurrence box's selection in CR LF and UTF-8 text, and a backup picked in the
+ * undo, Cancel, the occurrence box's selection in CR LF and UTF-8 text, and a backup picked in the
  * archive dialog.
  */
 #include <QFileDialog>
@@ -37,41 +37,30 @@ TEST_F(WindowTest, ReplaceRunIsAnsweredOccurrenceByOccurrence)
     EXPECT_EQ(window->Report().Line(window->Report().Count() - 1), "Done.");
 }
 
-TEST_F(WindowTest, ProcessAllTakesTheRestAndCancelKeepsTheFile)
-{
-    const std::string a = Target("a.txt", "x x x\n");
-    Job("x", "y");
-    AnswerReplaceQuestions(script);
-    script.Then(Answer(window->startPage->skipWord)).Then(Answer(window->startPage->processAll));
-    window->startPage->go->click();
-    EXPECT_EQ(ReadFile(a), "x y y\n");
-    EXPECT_FALSE(window->startPage->processAll->isChecked());
-
-    ASSERT_TRUE(WriteFile(a, "x x\n"));
-    AnswerReplaceQuestions(script);
-    script.Then(Answer(window->startPage->go)).Then(Answer(window->startPage->cancel));
-    window->startPage->go->click();
-    EXPECT_EQ(ReadFile(a), "x x\n");
-}
-
-TEST_F(WindowTest, UndoLastRunAsksAndTakesTheRunBack)
+TEST_F(WindowTest, ProcessAllTakesTheRestUndoTakesItBackAndCancelKeepsTheFile)
 {
     StartPage& start = *window->startPage;
-    const std::string a = Target("a.txt", "x x\n");
+    const std::string a = Target("a.txt", "x x x\n");
     EXPECT_FALSE(start.undoLastRun->isEnabled());
     Job("x", "y");
     AnswerReplaceQuestions(script);
-    script.Then(Answer(start.processAll));
+    script.Then(Answer(start.skipWord)).Then(Answer(start.processAll));
     start.go->click();
-    ASSERT_EQ(ReadFile(a), "y y\n");
-    ASSERT_TRUE(start.undoLastRun->isEnabled());
+    EXPECT_EQ(ReadFile(a), "x y y\n");
+    EXPECT_FALSE(start.processAll->isChecked());
 
+    ASSERT_TRUE(start.undoLastRun->isEnabled());
     script.Box(QMessageBox::Yes);
     start.undoLastRun->click();
-    EXPECT_EQ(ReadFile(a), "x x\n");
+    EXPECT_EQ(ReadFile(a), "x x x\n");
     EXPECT_EQ(script.texts.back().rfind("Undo 1 changes of ", 0), 0u);
     EXPECT_EQ(window->Report().Line(window->Report().Count() - 1).rfind("undid 1 changes of ", 0), 0u);
     EXPECT_FALSE(start.undoLastRun->isEnabled());
+
+    AnswerReplaceQuestions(script);
+    script.Then(Answer(start.go)).Then(Answer(start.cancel));
+    start.go->click();
+    EXPECT_EQ(ReadFile(a), "x x x\n");
 }
 
 TEST_F(WindowTest, CancelStopsARunThatAsksNothingMore)

@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "WindowHarness.h"
 #include "settings/Startup.h"
@@ -88,6 +90,15 @@ protected:
                           list->visualRect(list->model()->index(row, 0)).center());
     }
 
+    // Chooses item in list's menu, opened over its first line, answering its boxes in order.
+    void Choose(LineListView* list, const char* item, const std::vector<QMessageBox::StandardButton>& answers = {})
+    {
+        script.Menu(QString::fromLatin1(item));
+        for (const auto answer : answers) script.Box(answer);
+        RightClick(list, 0);
+        EXPECT_EQ(script.Remaining(), 0u) << item;
+    }
+
     TargetPageWidget* page = nullptr;
 };
 
@@ -103,6 +114,7 @@ TEST_F(TargetPageTest, ControlsStartAsANewPageHasThem)
     EXPECT_EQ(page->pattern->currentText(), "");
     EXPECT_TRUE(page->wantDirs->isChecked() && page->wantFiles->isChecked() && page->ignoreCase->isChecked());
     EXPECT_FALSE(page->effectivePattern->isVisible());
+    EXPECT_EQ(page->all->text() + page->dirs->text() + page->files->text(), "000");
     // Shown, the page puts the window on top.
     EXPECT_TRUE(page->alwaysOnTop->isChecked());
     EXPECT_TRUE(window->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
@@ -141,6 +153,16 @@ TEST_F(TargetPageTest, PatternComboAndColourEditDrawAndActInTheirOwnWay)
     for (int x = 2; x < 60; ++x)
         for (int y = 2; y < size.height() - 2; ++y) lightest = std::max(lightest, item.pixelColor(x, y).blue());
     EXPECT_GT(lightest, 0xC0);
+
+    // The drop-down opens at its top with every item whole, as tall as the delegate says.
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    for (const int row : {0, combo->count() - 1}) {
+        const QRect item = view->visualRect(combo->model()->index(row, 0));
+        EXPECT_TRUE(view->viewport()->rect().contains(item)) << row;
+        EXPECT_EQ(item.height(), size.height());
+    }
+    combo->hidePopup();
 
     ColourEdit field;
     field.SetText("abc");
@@ -284,7 +306,7 @@ TEST_F(TargetPageTest, WipeAsksTwiceThenRemovesFilesAndLines)
     EXPECT_EQ(script.texts.back(), "Nothing to wipe!");
 }
 
-TEST_F(TargetPageTest, MenuOffersTheCommandsAndARightClickKeepsTheSelection)
+TEST_F(TargetPageTest, MenuOffersTheCommandsARightClickKeepsTheSelectionAndBusyRefusesChanges)
 {
     for (const char* name : {"a", "b", "c", "d"}) Target(name, "x");
     LineList& lines = window->Targets().targets.lines;
@@ -299,13 +321,8 @@ TEST_F(TargetPageTest, MenuOffersTheCommandsAndARightClickKeepsTheSelection)
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({0, 1, 3}));
 
-    // "delete selected items" asks first and deletes the three.
-    script.Menu("delete selected items").Box(QMessageBox::Yes);
-    RightClick(page->list, 2);
-    EXPECT_EQ(script.texts, std::vector<std::string>({"Delete the 3 items from the list?"}));
-    EXPECT_EQ(window->Targets().targets.Paths(), std::vector<std::string>({programDir / "c"}));
-
-    // Busy, the commands that change the list are off; the Menu key opens the menu too.
+    // Busy, the commands that change the list are off in the menu (opened by the Menu key
+    // too) and their keys do nothing; the others still run.
     window->Targets().wipeInProgress = true;
     QStringList disabled;
     script.Menu("select all", [&](QMenu* menu) {
@@ -314,10 +331,78 @@ TEST_F(TargetPageTest, MenuOffersTheCommandsAndARightClickKeepsTheSelection)
     });
     page->list->setFocus();
     QTest::keyClick(page->list, Qt::Key_Menu);
+    // A refused key asks nothing; a box it opened would fail the test here and be closed.
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "asked: " << box->text().toStdString();
+            box->reject();
+        }
+    });
+    guard.start(10);
+    QTest::keyClick(page->list, Qt::Key_Delete);
+    QTest::keyClick(page->list, Qt::Key_V, Qt::ControlModifier);
     window->Targets().wipeInProgress = false;
     EXPECT_EQ(disabled, QStringList({"delete selected items", "leave selected items",
                                      "leave items NOT on the clipboard", "paste items"}));
-    EXPECT_EQ(lines.SelectedIndices(), std::vector<std::size_t>({0}));
+    EXPECT_EQ(lines.Count(), 4u);
+    EXPECT_EQ(lines.SelectedIndices().size(), 4u);
+}
+
+TEST_F(TargetPageTest, EachMenuCommandRunsOnTheTargetList)
+{
+    UrlRecorder recorder;
+    const std::string a = Target("a", "x"), b = Target("b", "x"), c = Target("c", "x"), d = Target("d", "x");
+    using Paths = std::vector<std::string>;
+    using Rows = std::vector<std::size_t>;
+    constexpr auto kYes = QMessageBox::Yes, kOk = QMessageBox::Ok;
+    struct Step {
+        const char* item;
+        Rows selectedBefore;
+        std::string clipboardBefore;  // empty: as the step before left it
+        std::vector<QMessageBox::StandardButton> answers;
+        std::string lastBox;          // the last box's text, empty when none
+        Paths pathsAfter;
+        std::optional<Rows> selectedAfter;
+        std::string clipboardAfter;   // empty: not looked at
+    };
+    const std::vector<Step> steps = {
+        {"select all", {}, {}, {}, {}, {a, b, c, d}, Rows{0, 1, 2, 3}, {}},
+        {"deselect all", {1, 2}, {}, {}, {}, {a, b, c, d}, Rows{}, {}},
+        {"invert selection", {0}, {}, {}, {}, {a, b, c, d}, Rows{1, 2, 3}, {}},
+        {"copy selected items", {1, 3}, {}, {kYes, kOk}, "2 items has copied to the clipboard", {a, b, c, d}, {},
+         b + "\r\n" + d},
+        {"copy all items", {}, {}, {kYes, kOk}, "4 items has copied to the clipboard", {a, b, c, d}, {},
+         a + "\r\n" + b + "\r\n" + c + "\r\n" + d},
+        {"explore selected one", {0, 1}, {}, {kOk}, "Only one file/dir can be explored!", {a, b, c, d}, {}, {}},
+        {"explore selected one", {2}, {}, {}, {}, {a, b, c, d}, {}, {}},
+        {"delete selected items", {1, 2}, {}, {kYes}, "Delete the 2 items from the list?", {a, d}, {}, {}},
+        {"leave selected items", {0}, {}, {kYes}, "Delete the 1 items from the list?", {a}, {}, {}},
+        {"paste items", {}, b + "\t" + c + "\n" + (programDir / "missing"), {kYes},
+         "Append 3 clipboard items to the listbox?", {a, b, c}, {}, {}},
+        {"leave items NOT on the clipboard", {}, a + "\r\n" + c, {kYes, kOk}, "2 items removed,\n1 remained.", {b},
+         {}, {}},
+    };
+    LineList& lines = window->Targets().targets.lines;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.item);
+        for (std::size_t i = 0; i < lines.Count(); ++i)
+            lines.Select(i, std::count(step.selectedBefore.begin(), step.selectedBefore.end(), i) > 0);
+        if (!step.clipboardBefore.empty()) clipboard->setText(QString::fromStdString(step.clipboardBefore));
+        script.texts.clear();
+        Choose(page->list, step.item, step.answers);
+        EXPECT_EQ(script.texts.empty() ? std::string() : script.texts.back(), step.lastBox);
+        EXPECT_EQ(window->Targets().targets.Paths(), step.pathsAfter);
+        if (step.selectedAfter) {
+            EXPECT_EQ(lines.SelectedIndices(), *step.selectedAfter);
+        }
+        if (!step.clipboardAfter.empty()) {
+            EXPECT_EQ(clipboard->text().toStdString(), step.clipboardAfter);
+        }
+    }
+    EXPECT_EQ(recorder.urls, std::vector<QUrl>({QUrl::fromLocalFile(QString::fromStdString(c))}));
+    EXPECT_EQ(page->all->text(), "1");
 }
 
 TEST_F(TargetPageTest, EachMenuCommandRunsOnTheReportList)
@@ -325,11 +410,8 @@ TEST_F(TargetPageTest, EachMenuCommandRunsOnTheReportList)
     window->pages->setCurrentWidget(window->reportPage);
     LineList& report = window->Report();
     const std::size_t count = report.Count();
-    // Chooses item in the report list's menu and answers its boxes.
-    const auto choose = [&](const char* item, std::vector<QMessageBox::StandardButton> answers = {}) {
-        script.Menu(QString::fromLatin1(item));
-        for (const auto answer : answers) script.Box(answer);
-        RightClick(window->reportPage->list, 0);
+    const auto choose = [&](const char* item, const std::vector<QMessageBox::StandardButton>& answers = {}) {
+        Choose(window->reportPage->list, item, answers);
     };
     choose("select all");
     EXPECT_EQ(report.SelectedIndices().size(), count);

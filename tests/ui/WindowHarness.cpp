@@ -1,6 +1,7 @@
 #include "WindowHarness.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QStyleFactory>
 #include <QTest>
 
@@ -93,6 +94,16 @@ QWidget* Script::NextModal(const QMetaObject& type)
     if (!modal || !modal->inherits(type.className()) || modal->property("handled").toBool()) return nullptr;
     modal->setProperty("handled", true);
     return modal;
+}
+
+UrlRecorder::UrlRecorder()
+{
+    for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::setUrlHandler(scheme, this, "Open");
+}
+
+UrlRecorder::~UrlRecorder()
+{
+    for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
 }
 
 void WindowTest::SetUp()

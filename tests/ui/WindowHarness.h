@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
+#include <QUrl>
 
 #include <deque>
 #include <functional>
@@ -59,6 +60,17 @@ private:
     QTimer timer_;
     // Whether the next try of a step is posted already.
     bool posted_ = false;
+};
+
+// Records the URLs the desktop is asked to open, instead of opening them.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    UrlRecorder();
+    ~UrlRecorder() override;
+    std::vector<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls.push_back(url); }
 };
 
 class WindowTest : public ::testing::Test {
