@@ -132,6 +132,7 @@ bool SearchRun::RunJob()
         if (state_.running) RunTarget(i);
     }
     FlushBatch();
+    closer_.Drain();
     if (diff_ != nullptr) diff_->Finish();
     state_.readBuffer.Free();
     state_.regex.Clear();
@@ -172,8 +173,8 @@ void SearchRun::PumpNow()
 
 namespace {
 
-// The most scanned targets with a rewrite that wait for one flush; each holds a descriptor and
-// a slot of the signal cleanup.
+// The most scanned targets with a rewrite that wait for one flush; each holds two descriptors
+// (its source and its new file) and a slot of the signal cleanup.
 constexpr std::size_t kBatchRewrites = 32;
 
 }  // namespace
@@ -190,14 +191,9 @@ void SearchRun::RunTarget(std::size_t i)
     state_.output.clear();
     if (diff_ != nullptr) return PreviewTarget();
     if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path);
-    ScannedTarget target = std::exchange(scanned_, ScannedTarget{});
-    if (!MayBatch()) {
-        FlushBatch();
-        return FinishTarget(target, nullptr);
-    }
-    batch_.push_back(std::move(target));
+    batch_.push_back(std::exchange(scanned_, ScannedTarget{}));
     const auto rewrites = std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; });
-    if (static_cast<std::size_t>(rewrites) >= kBatchRewrites) FlushBatch();
+    if (!MayBatch() || static_cast<std::size_t>(rewrites) >= kBatchRewrites) FlushBatch();
 }
 
 void SearchRun::PreviewTarget()
@@ -216,37 +212,67 @@ bool SearchRun::MayBatch() const
 
 void SearchRun::FlushBatch()
 {
-    // Crash safety: every new content of the batch is complete and written before one flush
-    // of its file system, and no target is renamed before that flush succeeded. A successful
-    // syncfs also says that no write-back on the file system failed since the descriptor it
-    // was given was opened (Linux 5.8 on); it is given the batch's first temporary file there,
-    // so it vouches for all of them. Where it fails, each commit flushes its own file and
-    // reports its own failure. So, as with a flush per file, each target is wholly old or
-    // wholly new after a crash at any moment; only the journal commits and disk cache
-    // flushes are shared. The directories are flushed once each, after their renames.
+    // Crash safety, in this order for the whole batch: every new content is complete and
+    // flushed to the disk (SyncBatchContents, or Prepare's own fsync); then, with an undo
+    // journal, every original is kept and the journal lines of all of them are written and
+    // flushed; only then is any target renamed, each in one atomic step, and the directories
+    // are flushed once each after their renames. So after a crash at any moment each target
+    // is wholly old or wholly new, and the journal names every change made (and perhaps a
+    // few of the batch not made, whose kept original is still the target itself). Only the
+    // flushes are shared; no target is renamed before its own content and line are durable.
+    SyncBatchContents();
+    for (ScannedTarget& target : batch_)
+        if (target.rewrite) PrepareRewrite(target);
+    NoteBatchForUndo();
+    std::set<std::string> directories;
+    for (ScannedTarget& target : batch_) FinishTarget(target, directories);
+    batch_.clear();
+    for (const std::string& directory : directories) SyncDirectory(directory);
+}
+
+void SearchRun::SyncBatchContents()
+{
+    // A successful syncfs also says that no write-back on the file system failed since the
+    // descriptor it was given was opened (Linux 5.8 on); it is given the batch's first
+    // temporary file there, so it vouches for all of them. Where it fails, Prepare flushes
+    // each file on its own and reports its own failure. A single file is flushed on its own.
+    const auto rewrites = std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; });
+    if (rewrites < 2) return;
     std::set<dev_t> tried;
     std::set<dev_t> flushed;
     for (const ScannedTarget& target : batch_) {
         if (!target.rewrite || !tried.insert(target.rewrite->Device()).second) continue;
         if (target.rewrite->SyncFileSystem()) flushed.insert(target.rewrite->Device());
     }
-    std::set<std::string> directories;
-    for (ScannedTarget& target : batch_) {
+    for (ScannedTarget& target : batch_)
         if (target.rewrite && flushed.contains(target.rewrite->Device())) target.rewrite->MarkFlushed();
-        FinishTarget(target, &directories);
-    }
-    batch_.clear();
-    for (const std::string& directory : directories) SyncDirectory(directory);
 }
 
-void SearchRun::FinishTarget(ScannedTarget& target, std::set<std::string>* directories)
+void SearchRun::NoteBatchForUndo()
+{
+    if (journal_ == nullptr) return;
+    std::vector<ScannedTarget*> ready;
+    std::vector<PendingContent> changes;
+    for (ScannedTarget& target : batch_) {
+        if (!target.rewrite || target.outcome != ReplacementFile::Outcome::Ready) continue;
+        ready.push_back(&target);
+        changes.push_back({target.rewrite->Target(), target.rewrite->TemporaryPath()});
+    }
+    if (changes.empty()) return;
+    const std::vector<std::string> failures = journal_->NoteContents(changes);
+    for (std::size_t i = 0; i < ready.size(); ++i) {
+        ReplacementFile& file = *ready[i]->rewrite;
+        if (!failures[i].empty()) ready[i]->outcome = file.Withdraw(failures[i]);
+        else if (!file.Relinked()) ready[i]->outcome = ReplacementFile::Outcome::Changed;
+    }
+}
+
+void SearchRun::FinishTarget(ScannedTarget& target, std::set<std::string>& directories)
 {
     const int replacedBefore = state_.replacedTotal;
-    if (target.rewrite && FinishRewrite(target)) {
-        if (directories != nullptr) directories->insert(target.rewrite->Directory());
-        else SyncDirectory(target.rewrite->Directory());
-    }
+    if (target.rewrite && FinishRewrite(target)) directories.insert(target.rewrite->Directory());
     target.rewrite.reset();
+    if (target.source != -1) closer_.Close(std::exchange(target.source, -1));
     ReportFound(target.path, runtext::kFoundInContent, target.found);
     NameOfTarget(target.path, target.kind, target.index);
     if (state_.replacedTotal > replacedBefore) ++state_.changedTargets;

@@ -1,6 +1,7 @@
 /*
- * UndoJournal: a journal read back holds every change with its exact paths, a journal cut
- * short is refused, and only the newest records are kept, in a folder only the owner reads.
+ * UndoJournal: a journal read back holds every change with its exact paths (a change of a
+ * batch that cannot be noted is left out alone), a journal cut short is refused, and only the
+ * newest records are kept, in a folder only the owner reads.
  */
 #include <gtest/gtest.h>
 
@@ -19,7 +20,11 @@ TEST(UndoJournalTest, ReadsBackEveryChangeAndRefusesAJournalCutShort)
     WriteFile(odd, "old");
     WriteFile(dir / "new", "new!");
     UndoJournal journal(dir / "undo", {"p\tq", "%r\n", "ni"});
-    ASSERT_EQ(journal.NoteContent(odd, dir / "new"), "");
+    // A batch is noted entry by entry: one whose new file cannot be read is refused alone.
+    const std::vector<std::string> noted = journal.NoteContents({{odd, dir / "new"}, {odd, dir / "missing"}});
+    ASSERT_EQ(noted.size(), 2u);
+    EXPECT_EQ(noted[0], "");
+    EXPECT_NE(noted[1], "");
     ASSERT_EQ(journal.NoteRename(odd, dir / "x%y", false), "");
 
     std::string why;
