@@ -28,6 +28,17 @@ void ProgressLine::Start(int total)
     started_ = std::chrono::steady_clock::now();
 }
 
+void ProgressLine::StartListing()
+{
+    Start(kUnknownTotal);
+}
+
+void ProgressLine::Walked(const std::string& path)
+{
+    ++done_;
+    SetCurrent(path);
+}
+
 void ProgressLine::SetCurrent(const std::string& path)
 {
     current_ = path;
@@ -52,12 +63,16 @@ void ProgressLine::Clear()
 
 void ProgressLine::Draw()
 {
+    if (!terminal_) return;
     const auto now = std::chrono::steady_clock::now();
-    if (!terminal_ || now - started_ < kFirstDraw || (shown_ && now - drawn_ < kRedraw)) return;
+    if (now - started_ < kFirstDraw || (shown_ && now - drawn_ < kRedraw)) return;
     std::string path = EscapeForTerminal(current_);
     if (path.size() > kShownPath) path = "..." + path.substr(path.size() - kShownPath);
-    std::fprintf(stream_, "\r\x1b[K%d/%d targets, %llu bytes: %s", done_, total_,
-                 static_cast<unsigned long long>(bytes_), path.c_str());
+    if (total_ == kUnknownTotal)
+        std::fprintf(stream_, "\r\x1b[K%d entries walked: %s", done_, path.c_str());
+    else
+        std::fprintf(stream_, "\r\x1b[K%d/%d targets, %llu bytes: %s", done_, total_,
+                     static_cast<unsigned long long>(bytes_), path.c_str());
     std::fflush(stream_);
     drawn_ = now;
     shown_ = true;

@@ -4,7 +4,8 @@
  * shown on standard error with its path, line and the text around it, and the answer line
  * is read when the run pumps its messages while it waits, then handed to the Start page's
  * button handlers exactly as clicks would be. The report list's new lines go to standard
- * output. What the terminal has no use for (clipboard, choosers, the go button's blinking)
+ * output. The run's progress, and the walk's while the targets are listed, show on a
+ * progress line. What the terminal has no use for (clipboard, choosers, the go button's blinking)
  * does nothing.
  */
 #pragma once
@@ -19,6 +20,7 @@
 #include "cli/ProgressLine.h"
 #include "run/RunTexts.h"
 #include "run/StartView.h"
+#include "targets/CFileFinder.h"
 
 class SearchRun;
 
@@ -32,7 +34,7 @@ struct AnswerPolicy {
     bool emptyTempDir = false;
 };
 
-class Terminal : public Desktop, public StartView, public Progress {
+class Terminal : public Desktop, public StartView, public Progress, public FinderObserver {
 public:
     // in: answers; out: the report; err: everything shown to the user.
     Terminal(std::FILE* in, std::FILE* out, std::FILE* err, AnswerPolicy policy);
@@ -76,6 +78,9 @@ public:
     void SetStep(int) override {}
     void SetPosition(int) override { progress_.Clear(); }
     void StepIt() override { progress_.StepDone(); }
+    // The targets are being listed: the progress line counts the walk's entries.
+    void StartListing() { progress_.StartListing(); }
+    void OnFinderNotify(std::int32_t, const char* path, int) override { progress_.Walked(path); }
     // Removes the progress line, if shown, before other output on err.
     void ClearProgress() { progress_.Clear(); }
     // Whether the shown occurrence is highlighted in colour (by default: err is a terminal).

@@ -92,17 +92,21 @@ JobSettings JobFrom(const CliOptions& options, const CMainConfigPage1& page)
     return job;
 }
 
-// The target list of the paths, expanded unless asked not to, then normalised; `given`
-// receives the listed paths as the command line named them. Whether every path was listed.
-bool BuildTargets(const CliOptions& options, TargetList& targets, std::vector<std::string>& given)
+// The target list of the paths, expanded unless asked not to (the walk shown on the
+// terminal's progress line), then normalised at once; `given` receives the listed paths as
+// the command line named them. Whether every path was listed.
+bool BuildTargets(const CliOptions& options, TargetList& targets, std::vector<std::string>& given, Terminal& terminal)
 {
     const bool allListed = AddPaths(targets, options.paths);
     given = targets.Paths();
     if (!options.noExpand) {
         CFileFinder finder;
+        finder.notifyWindow = &terminal;
+        terminal.StartListing();
         ExpandTargets(targets, finder, options.expand);
     }
-    targets.NormalizeTargets();
+    targets.NormalizeRefilledTargets();
+    terminal.ClearProgress();
     return allListed;
 }
 
@@ -186,7 +190,7 @@ int main(int argc, char** argv)
         return SaveParamsTo(sheet, options.saveConfig) ? kExitFound : Fail("cannot write " + options.saveConfig);
     TargetList targets;
     std::vector<std::string> guarded;
-    const bool allListed = BuildTargets(options, targets, guarded);
+    const bool allListed = BuildTargets(options, targets, guarded, terminal);
     const int missingStatus = allListed ? kExitFound : kExitError;
     if (options.list) {
         for (const std::string& path : targets.Paths()) std::printf("%s\n", EscapeForTerminal(path).c_str());

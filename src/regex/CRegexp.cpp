@@ -100,10 +100,8 @@ bool CRegexp::Compile(const char* pattern, const char* flags)
     try {
         auto compiled = std::make_unique<regex::Pattern>(EngineFlags(flags), std::string(pattern));
         compiled->compile();
-        regex::search_limits limits;
-        limits.cancel = m_cancel;
-        compiled->set_limits(limits);
         m_pattern = std::move(compiled);
+        ApplyCallerLimits();
     } catch (...) {
         // A syntax error or an allocation failure: the caller only learns that it failed.
         return false;
@@ -119,11 +117,23 @@ bool CRegexp::Compile(const char* pattern, const char* flags)
 void CRegexp::SetCancelFlag(const std::atomic<bool>* cancel)
 {
     m_cancel = cancel;
-    if (m_pattern) {
-        regex::search_limits limits = m_pattern->limits();
-        limits.cancel = cancel;
-        m_pattern->set_limits(limits);
-    }
+    ApplyCallerLimits();
+}
+
+void CRegexp::SetPollHook(std::function<void()> poll)
+{
+    m_poll = std::move(poll);
+    ApplyCallerLimits();
+}
+
+void CRegexp::ApplyCallerLimits()
+{
+    if (!m_pattern)
+        return;
+    regex::search_limits limits = m_pattern->limits();
+    limits.cancel = m_cancel;
+    limits.poll = m_poll;
+    m_pattern->set_limits(limits);
 }
 
 bool CRegexp::HasPattern() const

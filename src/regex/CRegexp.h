@@ -26,6 +26,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,6 +68,9 @@ public:
     // A flag the matcher polls while it searches: once it is set (from another thread or a
     // signal handler), the running search stops. Kept across Compile; null for none.
     void SetCancelFlag(const std::atomic<bool>* cancel);
+    // Called by a running search every few thousand steps, just before it looks at the cancel
+    // flag (see regex::search_limits::poll). Kept across Compile; empty for none.
+    void SetPollHook(std::function<void()> poll);
     // Why the last search stopped before it could finish; none when it ran to its end.
     regex::search_stop GetSearchStop() const { return m_lastStop; }
 
@@ -119,6 +123,8 @@ private:
     // offsets; false when start lies outside the text.
     static bool ResolveRange(std::size_t textLength, int start, int length, std::size_t& begin,
                              std::size_t& end);
+    // Gives the compiled pattern the caller's cancel flag and poll hook.
+    void ApplyCallerLimits();
     // Turns the records of one search of the range starting at offset `start` into spans.
     int CollectSpans(const regex::MatchResults& results, const char* rangeBegin, int start,
                      CWexList<MatchSpan>* list) const;
@@ -142,6 +148,8 @@ private:
     const char* m_lastText = nullptr;
     // The cancel flag given to every compiled pattern; null for none.
     const std::atomic<bool>* m_cancel = nullptr;
+    // The poll hook given to every compiled pattern; empty for none.
+    std::function<void()> m_poll;
     // Why the last search stopped early (none when it ran to its end).
     regex::search_stop m_lastStop = regex::search_stop::none;
 };

@@ -301,6 +301,8 @@ void backtracker::count_step()
     if (++steps_ % poll_every != 0)
         return;
     const search_limits& l = pattern_.limits();
+    if (l.poll)
+        l.poll();
     if (l.cancel != nullptr && l.cancel->load(std::memory_order_relaxed))
         throw search_stopped{search_stop::cancelled};
     if ((!memo_on_ || memo_full_) && steps_ > budget_)

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -59,6 +60,9 @@ struct search_limits {
     uint64_t remember_after_steps = 4096;
     // Set by the caller, from another thread or a signal handler, to stop a search early.
     const std::atomic<bool>* cancel = nullptr;
+    // Called at every look at the cancel flag, just before it: a caller on one thread handles
+    // its pending events here, and one of them may set the flag.
+    std::function<void()> poll;
 };
 
 struct subst_piece {

@@ -43,6 +43,8 @@ inline constexpr const char* kOtherLinksKeepOld = "its other hard links keep the
 inline constexpr const char* kMatchTooLong = "a match runs past the largest read window (1 GiB)";
 // A search that could not finish (too much backtracking, or out of stack): the file is left as it was.
 inline constexpr const char* kSearchStopped = "search stopped: pattern too complex, file left unchanged";
+// Cancel clicked while the engine was still searching a file: it is left as it was.
+inline constexpr const char* kSearchCancelled = "search cancelled, file left unchanged";
 inline constexpr const char* kFoundInContent = "found in content:";
 inline constexpr const char* kFoundInName = "found in name:";
 inline constexpr const char* kTotalFound = "Total found:";

@@ -16,6 +16,9 @@
 
 namespace {
 
+// The longest a run that asks nothing leaves the window's messages waiting.
+constexpr auto kPumpInterval = std::chrono::milliseconds(50);
+
 // Why the engine gave up on a search, for the report.
 const char* SearchStopReason(regex::search_stop stop)
 {
@@ -33,6 +36,8 @@ const char* SearchStopReason(regex::search_stop stop)
 SearchRun::SearchRun(const JobSettings& job, const Seams& seams)
     : job_(job), seams_(seams), reader_([](int fd, char* buffer, std::size_t n) { return read(fd, buffer, n); })
 {
+    state_.regex.SetCancelFlag(&cancelSearch_);
+    state_.regex.SetPollHook([this] { PumpDuringSearch(); });
 }
 
 void SearchRun::OnGoButton() { StartRun(); }
@@ -55,6 +60,7 @@ void SearchRun::OnCancel()
     state_.running = false;
     state_.answer = kAnswerSkip;
     state_.fileState = kFileAbandoned;
+    cancelSearch_ = true;
 }
 
 void SearchRun::OnProcessAll(bool ticked) { state_.processAll = ticked ? 1 : 0; }
@@ -104,6 +110,7 @@ bool SearchRun::OfferBackup()
 bool SearchRun::RunJob()
 {
     state_.running = true;
+    cancelSearch_ = false;
     state_.answer = kAnswerNone;
     state_.processAll = diff_ != nullptr ? 1 : 0;
     state_.fileState = kFileReading;
@@ -164,11 +171,21 @@ void SearchRun::FailInitialization()
 
 void SearchRun::PumpNow()
 {
-    constexpr auto kPumpInterval = std::chrono::milliseconds(50);
     const auto now = std::chrono::steady_clock::now();
     if (!state_.processAll || now - lastPump_ < kPumpInterval) return;
     lastPump_ = now;
     seams_.desktop.PumpMessages();
+}
+
+void SearchRun::PumpDuringSearch()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPump_ < kPumpInterval) return;
+    lastPump_ = now;
+    seams_.desktop.PumpMessages();
+    // No occurrence is shown while the engine searches, so "Search/Replace!" or "Skip this
+    // word" clicked meanwhile answers nothing; "Skip this file" and Cancel still count.
+    if (state_.fileState != kFileAbandoned) state_.answer = kAnswerNone;
 }
 
 namespace {
@@ -311,7 +328,8 @@ bool SearchRun::SearchStopped(const std::string& path)
     const regex::search_stop stop = state_.regex.GetSearchStop();
     if (stop == regex::search_stop::none) return false;
     state_.fileState = kFileAbandoned;
-    ReportFailure(runtext::kSearchStopped, {RunNote::Kind::Unread, path, SearchStopReason(stop)});
+    const char* caption = stop == regex::search_stop::cancelled ? runtext::kSearchCancelled : runtext::kSearchStopped;
+    ReportFailure(caption, {RunNote::Kind::Unread, path, SearchStopReason(stop)});
     return true;
 }
 

@@ -12,6 +12,7 @@
  */
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -202,6 +203,9 @@ private:
     // Under "Process all !", handles pending window messages at most once per 50 ms, so that
     // Cancel can be clicked while the run asks nothing more.
     void PumpNow();
+    // Called by the engine while it searches: handles pending window messages at most once per
+    // 50 ms, so that Cancel can stop a search that runs long.
+    void PumpDuringSearch();
 
     // The job's settings.
     const JobSettings& job_;
@@ -226,6 +230,8 @@ private:
     std::vector<ScannedTarget> batch_;
     // Closes the descriptors of replaced files (ScannedTarget::source) beside the run.
     DeferredClose closer_;
-    // When PumpNow last handled messages.
+    // When PumpNow or PumpDuringSearch last handled messages.
     std::chrono::steady_clock::time_point lastPump_;
+    // Set by Cancel; the engine then stops the search under way.
+    std::atomic<bool> cancelSearch_ = false;
 };

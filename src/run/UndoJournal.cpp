@@ -1,7 +1,8 @@
 /*
  * UndoJournal: the record folder, the kept originals (a hard link, else a copy made with
- * copy_file_range that takes the target's mode, owner and times), the journal's lines with
- * a flush after each, reading a journal back, and dropping the oldest records.
+ * copy_file_range or sendfile that takes the target's mode, owner, extended attributes and
+ * times), the journal's lines with a flush after each, reading a journal back, and dropping
+ * the oldest records.
  */
 #include "run/UndoJournal.h"
 
@@ -16,10 +17,12 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "run/ContentHash.h"
+#include "run/ExtendedAttributes.h"
 
 namespace {
 
@@ -38,6 +41,22 @@ void SyncDirectory(const std::string& directory)
     close(fd);
 }
 
+// Copies the rest of in to out: with copy_file_range, which lets the file system share or
+// offload the copy, and where it refuses (between two kinds of file system, which is when
+// an original has to be copied at all) with sendfile, which copies between any two files.
+bool CopyBytes(int in, int out)
+{
+    constexpr std::size_t kChunk = std::size_t{1} << 30;
+    bool ranged = true;
+    for (;;) {
+        const ssize_t got = ranged ? copy_file_range(in, nullptr, out, nullptr, kChunk, 0) : sendfile(out, in, nullptr, kChunk);
+        if (got == 0) return true;
+        if (got > 0 || errno == EINTR) continue;
+        if (!ranged || (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)) return false;
+        ranged = false;
+    }
+}
+
 }  // namespace
 
 bool CopyKeepingStatus(const std::string& from, const std::string& to)
@@ -46,14 +65,12 @@ bool CopyKeepingStatus(const std::string& from, const std::string& to)
     if (in == -1) return false;
     const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
     struct stat status {};
-    bool copied = out != -1 && fstat(in, &status) == 0;
-    for (ssize_t got = 1; copied && got > 0;) {
-        got = copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
-        copied = got >= 0;
-    }
+    bool copied = out != -1 && fstat(in, &status) == 0 && CopyBytes(in, out);
     const timespec times[2] = {status.st_atim, status.st_mtim};
-    copied = copied && fchown(out, status.st_uid, status.st_gid) == 0 && fchmod(out, status.st_mode & 07777) == 0 &&
-             futimens(out, times) == 0 && fsync(out) == 0;
+    // Owner first (it may clear set-id bits), then the attributes, then the mode, which also
+    // sets an ACL's mask to the old group bits.
+    copied = copied && fchown(out, status.st_uid, status.st_gid) == 0 && CopyExtendedAttributes(from, out) &&
+             fchmod(out, status.st_mode & 07777) == 0 && futimens(out, times) == 0 && fsync(out) == 0;
     const int saved = errno;
     close(in);
     if (out != -1 && close(out) != 0) copied = false;

@@ -116,8 +116,9 @@ inline std::string UndoDirectory(const std::string& dataHome) { return dataHome 
 std::string EscapeJournalField(const std::string& field);
 std::string UnescapeJournalField(const std::string& field);
 
-// Copies the file `from` to the new file `to` with from's mode, owner and times, flushed to
-// the disk; false (errno says why, `to` removed) on failure.
+// Copies the file `from` to the new file `to` with from's mode, owner, extended attributes
+// (ACLs among them) and times, flushed to the disk; false (errno says why, `to` removed) on
+// failure.
 bool CopyKeepingStatus(const std::string& from, const std::string& to);
 
 // Reads the journal of the record folder `id` under undoDirectory; none (with why) when it

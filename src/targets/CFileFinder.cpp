@@ -65,6 +65,14 @@ DIR* OpenListing(const std::string& path)
     return listing;
 }
 
+// The GetPathKind of a file with these mode bits.
+int KindOfMode(std::uint32_t mode)
+{
+    if (S_ISREG(mode))
+        return kPathFile;
+    return S_ISDIR(mode) ? kPathDirectory : kPathNothing;
+}
+
 template <typename T>
 bool Within(T low, T value, T high)
 {
@@ -130,14 +138,14 @@ WalkTally CFileFinder::Expand(const CWexList<CDynString>& input, CWexList<CDynSt
 
 WalkTally CFileFinder::Walk(const std::string& path, std::int32_t level)
 {
-    return WalkKind(path, level, GetPathKind(path.c_str()));
+    return WalkKind(path, level, GetPathKind(path.c_str()), true);
 }
 
-WalkTally CFileFinder::WalkKind(const std::string& path, std::int32_t level, int kind)
+WalkTally CFileFinder::WalkKind(const std::string& path, std::int32_t level, int kind, bool mayBeLink)
 {
     if (kind == kPathNothing)
         return {};
-    if (kind == kPathFile || level == maxDepth || IsSymbolicLink(path))
+    if (kind == kPathFile || level == maxDepth || (mayBeLink && IsSymbolicLink(path)))
         return Consider(path, kind, {});
     DIR* listing = OpenListing(path);
     if (listing == nullptr)
@@ -149,9 +157,13 @@ WalkTally CFileFinder::WalkKind(const std::string& path, std::int32_t level, int
             break;
         if (IsDotEntry(entry->d_name))
             continue;
-        // A listing that says "regular file" has answered GetPathKind already: it is no link.
+        // A listing that says "regular file" or "directory" has answered GetPathKind and the
+        // link test already; other entries (links, unknown types) are asked.
         const std::string child = JoinPath(path, entry->d_name);
-        content += WalkKind(child, level + 1, entry->d_type == DT_REG ? kPathFile : GetPathKind(child.c_str()));
+        if (entry->d_type == DT_REG || entry->d_type == DT_DIR)
+            content += WalkKind(child, level + 1, entry->d_type == DT_REG ? kPathFile : kPathDirectory, false);
+        else
+            content += Walk(child, level + 1);
     }
     closedir(listing);
     return Consider(path, kind, content);
@@ -160,8 +172,10 @@ WalkTally CFileFinder::WalkKind(const std::string& path, std::int32_t level, int
 WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally content)
 {
     bool wanted = (kind == kPathFile && wantFiles) || (kind == kPathDirectory && wantDirs);
+    // The attributes must still show the kind the walk took the path for: this read is the
+    // last look at the path before its kind goes with it to the results.
     if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0) ||
-        !ReadFileAttributes(path.c_str(), itemData)) {
+        !ReadFileAttributes(path.c_str(), itemData) || KindOfMode(itemData.attributes) != kind) {
         Report(0, path.c_str(), kind);
         return content;
     }
@@ -187,6 +201,8 @@ void CFileFinder::TakeResult(const std::string& path, int kind)
     bool fresh = !results->unique || !resultIndex_.Contains(absolute.View());
     if (fresh && results->t_Insert(results->tail, PathString(absolute.View())) != nullptr) {
         resultIndex_.Add(absolute.View());
+        if (resultKinds != nullptr)
+            resultKinds->push_back(kind);
         Report(results->count, absolute.GetText(), kind);
     } else if (desktop != nullptr) {
         desktop->PumpMessages();

@@ -115,6 +115,9 @@ public:
     Desktop* desktop = nullptr;
     // The list the current walk fills.
     CWexList<CDynString>* results = nullptr;
+    // Receives the kind of every path appended to results, in the same order, or none: the
+    // walk has just read it, so whoever takes the results need not ask again.
+    std::vector<int>* resultKinds = nullptr;
     // The advanced criteria.
     FinderCriteria criteria;
     // The attributes of the item being tested.
@@ -152,8 +155,9 @@ public:
                             int width, int height) const;
 
 private:
-    // Walk for a path whose GetPathKind is known.
-    WalkTally WalkKind(const std::string& path, std::int32_t level, int kind);
+    // Walk for a path whose GetPathKind is known; mayBeLink is false when the directory
+    // listing has said the path is no symbolic link.
+    WalkTally WalkKind(const std::string& path, std::int32_t level, int kind, bool mayBeLink);
     // Appends a taken path (of the given kind) to the results and reports it.
     void TakeResult(const std::string& path, int kind);
     // Reports path (of the given kind) and lets pending messages run.

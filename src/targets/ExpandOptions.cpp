@@ -7,6 +7,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "targets/TargetList.h"
 
@@ -123,10 +124,14 @@ void ExpandTargets(TargetList& targets, CFileFinder& finder, const ExpandOptions
         }
     }
     finder.criteria = options.criteria;
+    // The walk reads every path it takes; the refill takes those kinds instead of asking again.
+    std::vector<int> kinds;
+    finder.resultKinds = &kinds;
     finder.Expand(targets.inputList, targets.outputList, options.depth, options.wantDirs,
                   options.wantFiles, CDynString(options.pattern.c_str()), options.ignoreCase, true);
+    finder.resultKinds = nullptr;
     targets.inputList.t_DeleteList();
-    targets.FillListFromOutput(true);
+    targets.FillListFromOutput(true, kinds);
 }
 
 void AdvancedValues::OnOpening(std::time_t now)

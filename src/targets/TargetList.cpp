@@ -37,27 +37,42 @@ void TargetList::ShowRecount()
     ShowCounters();
 }
 
-void TargetList::FillListFromOutput(bool reset)
+TargetList::TargetList()
 {
+    lines.Subscribe([this](const LineListChange& change) {
+        if (change.kind != LineListChange::Kind::Selection)
+            linesChecked_ = false;
+    });
+}
+
+void TargetList::FillListFromOutput(bool reset, const std::vector<int>& knownKinds)
+{
+    // The lines kept from before count as checked only if they were.
+    const bool checked = reset || linesChecked_;
     if (reset) {
         dirCount = 0;
         fileCount = 0;
         lines.Clear();
     }
+    const bool kindsKnown = knownKinds.size() == static_cast<std::size_t>(outputList.count);
     std::unordered_set<std::string> listed(lines.Lines().begin(), lines.Lines().end());
-    for (const CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next) {
+    std::vector<std::string> added;
+    std::size_t at = 0;
+    for (const CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next, ++at) {
         std::string path(node->element.View());
-        int kind = GetPathKind(path.c_str());
+        int kind = kindsKnown ? knownKinds[at] : GetPathKind(path.c_str());
         if (kind == kPathNothing || !listed.insert(path).second)
             continue;
         ++(kind == kPathFile ? fileCount : dirCount);
-        lines.Append(std::move(path));
+        added.push_back(std::move(path));
     }
+    lines.AppendLines(std::move(added));
     allCount = dirCount + fileCount;
     ShowStatus("");
     inputList.t_DeleteList();
     outputList.t_DeleteList();
     normalized = false;
+    linesChecked_ = checked;
     ShowCounters();
 }
 
@@ -103,12 +118,30 @@ bool TargetList::NormalizeTargets()
     if (normalized)
         return true;
     GatherList();
+    SortOutputIntoLines();
+    return true;
+}
+
+bool TargetList::NormalizeRefilledTargets()
+{
+    if (normalized || !linesChecked_)
+        return NormalizeTargets();
+    inputList.t_DeleteList();
+    outputList.t_DeleteList();
+    for (const std::string& line : lines.Lines())
+        outputList.t_Insert(outputList.tail, PathString(line));
+    SortOutputIntoLines();
+    return true;
+}
+
+void TargetList::SortOutputIntoLines()
+{
     // Paths are distinct byte for byte, but their order ignores case.
     for (CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next)
         node->element.caseSensitive = false;
     outputList.t_Sort(outputList.head, 0, outputList.tail, outputList.count - 1, false);
-    // GatherList has just kept the existing, distinct paths and counted them, so the sorted
-    // list becomes the lines without asking the file system about every path again.
+    // The paths were just found existing, distinct and counted, so the sorted list becomes
+    // the lines without asking the file system about every path again.
     std::vector<std::string> sorted;
     sorted.reserve(static_cast<std::size_t>(outputList.count));
     for (const CWexNode<CDynString>* node = outputList.head; node != nullptr; node = node->next)
@@ -118,7 +151,7 @@ bool TargetList::NormalizeTargets()
     outputList.t_DeleteList();
     ShowRecount();
     normalized = true;
-    return true;
+    linesChecked_ = true;
 }
 
 void TargetList::ClearCounters()

@@ -57,9 +57,16 @@ public:
     // The counters and the status field, or none.
     TargetListView* view = nullptr;
 
+    TargetList();
+    // The lines' listener refers to this object.
+    TargetList(const TargetList&) = delete;
+    TargetList& operator=(const TargetList&) = delete;
+
     // Appends the existing paths of outputList that are not listed yet (after removing every
-    // line when reset); empties both working lists; clears `normalized`.
-    void FillListFromOutput(bool reset);
+    // line when reset); empties both working lists; clears `normalized`. When knownKinds
+    // holds a kind for every outputList path (a walk has just read them), those are taken
+    // instead of asking the file system again.
+    void FillListFromOutput(bool reset, const std::vector<int>& knownKinds = {});
     // Rebuilds outputList from the existing, distinct lines and counts them; the lines stay.
     void GatherList();
     // Counts the lines that exist as files or directories.
@@ -68,6 +75,10 @@ public:
     void DeleteSelectedLines();
     // Drops vanished and repeated lines and sorts the rest, unless already normalized.
     bool NormalizeTargets();
+    // NormalizeTargets for a caller that normalises right after the refill, with no time for
+    // the files to change in between: lines a refill has found existing and distinct, and
+    // nothing has changed since, are only sorted, not asked about again.
+    bool NormalizeRefilledTargets();
     // Sets the three counters to 0 and shows them (the start of an expansion).
     void ClearCounters();
     // "Empty!": no lines, counters 0, working lists empty; `normalized` unchanged.
@@ -87,8 +98,15 @@ public:
     const std::vector<std::string>& Paths() const { return lines.Lines(); }
 
 private:
+    // Sorts outputList without regard to case into the lines, empties both working lists,
+    // and marks the lines normalized.
+    void SortOutputIntoLines();
     // Sets allCount from the other two and shows the counters and an empty status.
     void ShowRecount();
     void ShowCounters();
     void ShowStatus(const std::string& text);
+
+    // Every line was found existing and distinct (and counted) by the refill or the
+    // normalisation that set it, and no line has changed since.
+    bool linesChecked_ = true;
 };

@@ -1,8 +1,6 @@
 #include "ui/ColourEdit.h"
 
-#include <QMouseEvent>
-
-ColourEdit::ColourEdit(QWidget* parent) : QLineEdit(parent)
+ColourEdit::ColourEdit(QWidget* parent) : QLineEdit(parent), mouse_(this, {})
 {
     SetColours(kText, kBackground);
     connect(this, &QLineEdit::textChanged, this, &ColourEdit::OnTextChanged);
@@ -22,7 +20,7 @@ void ColourEdit::SetColours(std::uint32_t text, std::uint32_t background)
 
 void ColourEdit::SetInteractive(bool interactive)
 {
-    interactive_ = interactive;
+    mouse_.SetInteractive(interactive);
     setCursor(interactive ? Qt::IBeamCursor : Qt::ArrowCursor);
     tip_.SetText(interactive ? text_ : std::string(), this);
 }
@@ -30,25 +28,5 @@ void ColourEdit::SetInteractive(bool interactive)
 void ColourEdit::OnTextChanged(const QString& text)
 {
     text_ = text.toLocal8Bit().toStdString();
-    if (interactive_) tip_.SetText(text_, this);
-}
-
-void ColourEdit::mousePressEvent(QMouseEvent* event)
-{
-    if (interactive_) QLineEdit::mousePressEvent(event);
-}
-
-void ColourEdit::mouseMoveEvent(QMouseEvent* event)
-{
-    if (interactive_) QLineEdit::mouseMoveEvent(event);
-}
-
-void ColourEdit::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (interactive_) QLineEdit::mouseReleaseEvent(event);
-}
-
-void ColourEdit::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (interactive_) QLineEdit::mouseDoubleClickEvent(event);
+    if (mouse_.Interactive()) tip_.SetText(text_, this);
 }

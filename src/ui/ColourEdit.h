@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/MouseInteraction.h"
 #include "ui/ToolTip.h"
 
 class ColourEdit : public QLineEdit {
@@ -27,14 +28,8 @@ public:
     const std::string& Text() const { return text_; }
     void SetColours(std::uint32_t text, std::uint32_t background);
     void SetInteractive(bool interactive);
-    bool Interactive() const { return interactive_; }
+    bool Interactive() const { return mouse_.Interactive(); }
     ToolTip& Tip() { return tip_; }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     // Takes the shown text into the cache and the tooltip.
@@ -42,5 +37,5 @@ private:
 
     std::string text_;
     ToolTip tip_;
-    bool interactive_ = true;
+    MouseInteraction mouse_;
 };

@@ -5,7 +5,7 @@
 #include "base/Desktop.h"
 
 HyperlinkLabel::HyperlinkLabel(const QString& text, Desktop& desktop, QWidget* parent)
-    : QLabel(text, parent), desktop_(desktop)
+    : QLabel(text, parent), desktop_(desktop), mouse_(this, [this] { Recolour(); })
 {
     setTextFormat(Qt::PlainText);
     setAccessibleName(text);
@@ -32,20 +32,6 @@ void HyperlinkLabel::SetColours(std::uint32_t normal, std::uint32_t hover, std::
     Recolour();
 }
 
-void HyperlinkLabel::enterEvent(QEnterEvent* event)
-{
-    hovered_ = true;
-    Recolour();
-    QLabel::enterEvent(event);
-}
-
-void HyperlinkLabel::leaveEvent(QEvent* event)
-{
-    hovered_ = false;
-    Recolour();
-    QLabel::leaveEvent(event);
-}
-
 void HyperlinkLabel::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && !target_.empty()) {
@@ -59,6 +45,6 @@ void HyperlinkLabel::mouseReleaseEvent(QMouseEvent* event)
 void HyperlinkLabel::Recolour()
 {
     QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, ColourOf(hovered_ ? hover_ : visited_ ? visitedColour_ : normal_));
+    colours.setColor(QPalette::WindowText, ColourOf(mouse_.Hovered() ? hover_ : visited_ ? visitedColour_ : normal_));
     setPalette(colours);
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/MouseInteraction.h"
 #include "ui/ToolTip.h"
 
 class Desktop;
@@ -32,11 +33,9 @@ public:
     void SetColours(std::uint32_t normal, std::uint32_t hover, std::uint32_t visited);
 
     bool Visited() const { return visited_; }
-    bool Hovered() const { return hovered_; }
+    bool Hovered() const { return mouse_.Hovered(); }
 
 protected:
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -47,7 +46,7 @@ private:
     Desktop& desktop_;
     std::string target_;
     ToolTip tip_;
-    bool hovered_ = false;
+    MouseInteraction mouse_;
     bool visited_ = false;
     std::uint32_t normal_ = kNormal;
     std::uint32_t hover_ = kHover;

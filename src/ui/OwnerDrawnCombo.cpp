@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
 
 void DrawEdgeFrame(QPainter& painter, const QRect& rect, const QColor& topLeft, const QColor& bottomRight)
@@ -34,7 +33,7 @@ QSize OwnerDrawnItemDelegate::sizeHint(const QStyleOptionViewItem& option, const
             OwnerDrawnCombo::ItemHeight(option.fontMetrics.height())};
 }
 
-OwnerDrawnCombo::OwnerDrawnCombo(QWidget* parent) : QComboBox(parent)
+OwnerDrawnCombo::OwnerDrawnCombo(QWidget* parent) : QComboBox(parent), mouse_(this, [this] { update(); })
 {
     setEditable(true);
     setItemDelegate(new OwnerDrawnItemDelegate(this));
@@ -52,7 +51,7 @@ OwnerDrawnCombo::OwnerDrawnCombo(QWidget* parent) : QComboBox(parent)
 
 void OwnerDrawnCombo::SetInteractive(bool interactive)
 {
-    interactive_ = interactive;
+    mouse_.SetInteractive(interactive);
     // The edit part would take the mouse itself.
     lineEdit()->setAttribute(Qt::WA_TransparentForMouseEvents, !interactive);
 }
@@ -61,33 +60,6 @@ void OwnerDrawnCombo::paintEvent(QPaintEvent* event)
 {
     QComboBox::paintEvent(event);
     QPainter painter(this);
-    if (hovered_) DrawEdgeFrame(painter, rect(), Qt::black, Qt::white);
+    if (mouse_.Hovered()) DrawEdgeFrame(painter, rect(), Qt::black, Qt::white);
     else DrawEdgeFrame(painter, rect(), Qt::white, Qt::black);
-}
-
-void OwnerDrawnCombo::enterEvent(QEnterEvent* event)
-{
-    if (interactive_) {
-        hovered_ = true;
-        update();
-    }
-    QComboBox::enterEvent(event);
-}
-
-void OwnerDrawnCombo::leaveEvent(QEvent* event)
-{
-    hovered_ = false;
-    update();
-    QComboBox::leaveEvent(event);
-}
-
-void OwnerDrawnCombo::mousePressEvent(QMouseEvent* event)
-{
-    tip_.Hide();
-    if (interactive_) QComboBox::mousePressEvent(event);
-}
-
-void OwnerDrawnCombo::mouseMoveEvent(QMouseEvent* event)
-{
-    if (interactive_) QComboBox::mouseMoveEvent(event);
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/MouseInteraction.h"
 #include "ui/ToolTip.h"
 
 // Draws the drop-down's items of an OwnerDrawnCombo.
@@ -41,19 +42,14 @@ public:
     void SetToolTipText(const std::string& text) { tip_.SetText(text, this); }
     ToolTip& Tip() { return tip_; }
     void SetInteractive(bool interactive);
-    bool Hovered() const { return hovered_; }
+    bool Hovered() const { return mouse_.Hovered(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
     ToolTip tip_;
-    bool hovered_ = false;
-    bool interactive_ = true;
+    MouseInteraction mouse_;
 };
 
 // Frames rect with lighter on the top and left edges and darker on the bottom and right.

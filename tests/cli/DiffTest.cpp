@@ -10,7 +10,7 @@
 
 #include <sys/wait.h>
 
-#include "fakes/TempDir.h"
+#include "QmendFixture.h"
 
 namespace fs = std::filesystem;
 
@@ -40,9 +40,11 @@ std::string Tree(const std::string& root)
 
 }  // namespace
 
-TEST(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
+using DiffTest = QmendFixture;
+
+TEST_F(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
 {
-    TempDir dir;
+    const std::string qmend = home.Program();
     const std::string tree = dir / "tree";
     fs::create_directories(tree + "/foo.d/sub");
     std::string lines;
@@ -60,7 +62,7 @@ TEST(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
     for (const char* copy : {"patched", "applied", "run"}) fs::copy(tree, dir / copy, fs::copy_options::recursive);
 
     const std::string args = " --names --dirs -r 'bar\\nbaz' foo lines.txt crlf.txt nofinal.txt multi.txt foo.d foo.bin";
-    ASSERT_EQ(Shell(tree, QMEND_PATH " --diff" + args + " > ../diff 2> /dev/null"), 0);
+    ASSERT_EQ(Shell(tree, qmend + " --diff" + args + " > ../diff 2> /dev/null"), 0);
     EXPECT_EQ(Tree(tree), before);
     const std::string diff = ReadFile(dir / "diff");
     EXPECT_NE(diff.find("Binary files a/foo.bin and \"b/bar\\nbaz.bin\" differ\n"), std::string::npos);
@@ -74,7 +76,7 @@ TEST(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
 
     ASSERT_EQ(Shell(dir / "patched", "patch -s -p1 < ../diff"), 0);
     ASSERT_EQ(Shell(dir / "applied", "git apply ../diff"), 0);
-    ASSERT_EQ(Shell(dir / "run", QMEND_PATH " -a -y --no-undo" + args + " > /dev/null 2>&1"), 0);
+    ASSERT_EQ(Shell(dir / "run", qmend + " -a -y --no-undo" + args + " > /dev/null 2>&1"), 0);
     const std::string binary = "/bar\nbaz.bin:";
     const std::string ran = Tree(dir / "run");
     EXPECT_NE(ran.find(binary + std::string("bin\0bar\nbaz\n", 12)), std::string::npos);
@@ -85,9 +87,9 @@ TEST(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
     EXPECT_EQ(Tree(dir / "applied"), expected);
     EXPECT_NE(ran, before);
 
-    ASSERT_EQ(Shell(tree, QMEND_PATH " --diff --color=always -r bar foo multi.txt > ../colored 2> /dev/null"), 0);
+    ASSERT_EQ(Shell(tree, qmend + " --diff --color=always -r bar foo multi.txt > ../colored 2> /dev/null"), 0);
     EXPECT_NE(ReadFile(dir / "colored").find("\x1b[31m-foo\x1b[m\n\x1b[31m-foo\x1b[m\n\x1b[32m+bar\x1b[m\n"),
               std::string::npos);
-    EXPECT_EQ(Shell(tree, QMEND_PATH " --diff -r x nowhere lines.txt > ../none 2> /dev/null"), 1);
+    EXPECT_EQ(Shell(tree, qmend + " --diff -r x nowhere lines.txt > ../none 2> /dev/null"), 1);
     EXPECT_EQ(ReadFile(dir / "none"), "");
 }

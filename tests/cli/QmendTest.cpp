@@ -5,62 +5,31 @@
  */
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
+#include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <optional>
+#include <regex>
+#include <string>
+#include <thread>
 
+#include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "QmendFixture.h"
 #include "fakes/ScriptedDesktop.h"
-#include "fakes/TempDir.h"
 #include "settings/ConfigPage.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// What one qmend run left behind.
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class QmendTest : public ::testing::Test {
+class QmendTest : public QmendFixture {
 protected:
-    // The first run creates the configuration beside the program and says so; later runs
-    // are quiet about it.
-    static void SetUpTestSuite() { std::system(QMEND_PATH " --save-config=/dev/null > /dev/null 2>&1"); }
-
-    // Runs `prefix qmend args` in the scratch directory with input on standard input.
-    Outcome Qmend(const std::string& args, const std::string& input, const std::string& prefix = "",
-                  const std::string& program = QMEND_PATH)
-    {
-        WriteFile(dir / ".in", input);
-        const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + program + " " + args +
-                                    " < .in > .out 2> .err";
-        const int raw = std::system(command.c_str());
-        Outcome outcome;
-        outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        outcome.out = ReadFile(dir / ".out");
-        outcome.err = ReadFile(dir / ".err");
-        return outcome;
-    }
-    std::string File(const std::string& name, const std::string& bytes)
-    {
-        std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
-        EXPECT_TRUE(WriteFile(dir / name, bytes));
-        return dir / name;
-    }
-    // Names in the scratch directory besides the streams.
-    std::size_t Entries() const
-    {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.Path()), {})) - 3;
-    }
-
-    TempDir dir;
+    // Names in the scratch directory.
+    std::size_t Entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.Path()), {})); }
 };
 
 // The report lines qmend prints for one target with findings.
@@ -71,44 +40,78 @@ std::string ReportOf(const std::string& lines)
            lines + "Done.\n";
 }
 
+// Whether the process holds the directory open.
+bool HoldsOpen(pid_t pid, const std::string& directory)
+{
+    std::error_code error;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+        if (fs::read_symlink(fd.path(), error) == directory) return true;
+    return false;
+}
+
+// Stops the child while its walk lists root (which it holds open until it has been through
+// everything below), for longer than the progress line waits, then lets it go on; whether
+// it was caught there.
+bool PauseInsideWalk(pid_t pid, const std::string& root)
+{
+    for (int tries = 0; tries < 1000000; ++tries) {
+        if (!HoldsOpen(pid, root)) continue;
+        kill(pid, SIGSTOP);
+        int status = 0;
+        waitpid(pid, &status, WUNTRACED);
+        const bool inside = WIFSTOPPED(status) && HoldsOpen(pid, root);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        kill(pid, SIGCONT);
+        return inside;
+    }
+    return false;
+}
+
+// Everything readable from fd until its writers are gone.
+std::string Drain(int fd)
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(got));
+    return text;
+}
+
 }  // namespace
 
 TEST_F(QmendTest, ExitStatusSaysWhatHappened)
 {
     const std::string a = File("a.txt", "one qmend\n");
-    Outcome found = Qmend("-a qmend a.txt", "y\n");
-    EXPECT_EQ(found.status, 0);
-    EXPECT_EQ(found.out, ReportOf(a + "\nfound in content:1\nTotal found:1\n"));
-    EXPECT_NE(found.err.find("Start search/replace? [y/N] y\n"), std::string::npos);
-
-    EXPECT_EQ(Qmend("-a -y nothing a.txt", "").status, 1);
-    const Outcome declined = Qmend("qmend a.txt", "");
-    EXPECT_EQ(declined.status, 1);
-    EXPECT_EQ(declined.out, "");
-
-    EXPECT_EQ(Qmend("qmend", "").status, 2);
-    EXPECT_EQ(Qmend("--overlap=65536 qmend a.txt", "").status, 2);
-    EXPECT_EQ(Qmend("--buffer-size=12k qmend a.txt", "").status, 2);
-    const Outcome badPattern = Qmend("-y '(' a.txt", "");
-    EXPECT_EQ(badPattern.status, 2);
-    EXPECT_EQ(badPattern.err, "qmend: Regexp error! mismatched parenthesis\n");
-    const Outcome badName = Qmend("--list --name='a(' a.txt", "");
-    EXPECT_EQ(badName.status, 2);
-    EXPECT_EQ(badName.err, "qmend: invalid --name pattern: mismatched parenthesis\n");
-    const Outcome missing = Qmend("-y qmend gone.txt", "");
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "qmend: gone.txt: No such file or directory\nqmend: No file choosen.\n");
-    // A missing path among good ones: the good ones are processed, the status still says it.
-    const Outcome partly = Qmend("-a -y qmend gone.txt a.txt a.txt/x", "");
-    EXPECT_EQ(partly.status, 2);
-    EXPECT_EQ(partly.out, found.out);
-    EXPECT_TRUE(partly.err.starts_with("qmend: gone.txt: No such file or directory\n"
-                                       "qmend: a.txt/x: Not a directory\n")) << partly.err;
-
     File("b.txt", "taken");
-    const Outcome refused = Qmend("-a -y --names --no-content -r b a a.txt", "");
-    EXPECT_EQ(refused.status, 3);
-    EXPECT_EQ(refused.out, ReportOf("renamimg error\n" + a + ": File exists\n" + a + "\nfound in name:1\nTotal found:1\n"));
+    const std::string found = ReportOf(a + "\nfound in content:1\nTotal found:1\n");
+    const struct {
+        std::string args, input;
+        int status;
+        std::optional<std::string> out;
+        // Standard error holds this, or is exactly this.
+        std::string err;
+        bool wholeErr = false;
+    } cases[] = {
+        {"-a qmend a.txt", "y\n", 0, found, "Start search/replace? [y/N] y\n"},
+        {"-a -y nothing a.txt", "", 1, {}, ""},
+        {"qmend a.txt", "", 1, "", ""},
+        {"qmend", "", 2, {}, ""},
+        {"--overlap=65536 qmend a.txt", "", 2, {}, ""},
+        {"--buffer-size=12k qmend a.txt", "", 2, {}, ""},
+        {"-y '(' a.txt", "", 2, {}, "qmend: Regexp error! mismatched parenthesis\n", true},
+        {"--list --name='a(' a.txt", "", 2, {}, "qmend: invalid --name pattern: mismatched parenthesis\n", true},
+        {"-y qmend gone.txt", "", 2, {}, "qmend: gone.txt: No such file or directory\nqmend: No file choosen.\n", true},
+        // A missing path among good ones: the good ones are processed, the status still says it.
+        {"-a -y qmend gone.txt a.txt a.txt/x", "", 2, found,
+         "qmend: gone.txt: No such file or directory\nqmend: a.txt/x: Not a directory\n"},
+        {"-a -y --names --no-content -r b a a.txt", "", 3,
+         ReportOf("renamimg error\n" + a + ": File exists\n" + a + "\nfound in name:1\nTotal found:1\n"), ""},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Qmend(c.args, c.input);
+        EXPECT_EQ(outcome.status, c.status) << c.args;
+        EXPECT_EQ(outcome.out, c.out.value_or(outcome.out)) << c.args;
+        EXPECT_EQ(c.wholeErr ? outcome.err : outcome.err.substr(outcome.err.find(c.err), c.err.size()), c.err) << c.args;
+    }
     EXPECT_EQ(ReadFile(dir / "b.txt"), "taken");
 }
 
@@ -134,9 +137,20 @@ TEST_F(QmendTest, PipedAnswersDecideEachOccurrence)
     EXPECT_EQ(Entries(), 1u);
 }
 
+TEST_F(QmendTest, WholeWordKeepsAlternativesBetweenTheBoundaries)
+{
+    const std::string text = "category cat dog hotdog\n";
+    // Also in extended mode, where the pattern may end in a comment.
+    for (const char* pattern : {"'cat|dog'", "-x 'cat | dog  # pets'"}) {
+        const std::string path = File("a.txt", text);
+        EXPECT_EQ(Qmend(std::string("-a -y -r PET -w ") + pattern + " a.txt").status, 0) << pattern;
+        EXPECT_EQ(ReadFile(path), "category PET PET hotdog\n") << pattern;
+    }
+}
+
 TEST_F(QmendTest, ControlBytesAreEscapedOnTheTerminalAndKeptInTheReportFile)
 {
-    const std::string path = File("a\x01" "b.txt", std::string("q\x02q\0q", 5));
+    File("a\x01" "b.txt", std::string("q\x02q\0q", 5));
     const Outcome outcome = Qmend("-y --report=report.txt 'q.q' 'a\x01" "b.txt'", "y\n");
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, ReportOf(dir.Path() + "/a\\x01b.txt\nfound in content:1\nTotal found:1\n"));
@@ -158,28 +172,23 @@ TEST_F(QmendTest, EveryFailedTargetIsToldAndSetsTheExitStatus)
               std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
-    // The directory refuses a new file to nobody, who may write the file. Nobody may not reach
-    // the build tree (a checkout below /root), so it runs a copy of the program from a
-    // directory it can enter.
-    ASSERT_EQ(chmod(dir.Path().c_str(), 0755) | chmod(path.c_str(), 0666), 0);
-    TempDir bin;
-    ASSERT_EQ(chmod(bin.Path().c_str(), 0755), 0);
-    const std::string program = bin / "qmend";
-    std::filesystem::copy_file(QMEND_PATH, program);
+    // The directory refuses a new file to nobody, who may write the file, and who may run the
+    // program from its home.
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755) | chmod(path.c_str(), 0666) | chmod(home.Folder().c_str(), 0755), 0);
     const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
-    const Outcome asNobody = Qmend("-a -y -r X b t.txt", "", nobody, program);
+    const Outcome asNobody = Qmend("-a -y -r X b t.txt", "", nobody);
     EXPECT_EQ(asNobody.status, 3);
     EXPECT_NE(asNobody.err.find(path + ": cannot create the temporary file: Permission denied\n"), std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     // Nor may nobody rename the file there.
-    const Outcome rename = Qmend("-a -y --names --no-content -r Z t t.txt", "", nobody, program);
+    const Outcome rename = Qmend("-a -y --names --no-content -r Z t t.txt", "", nobody);
     EXPECT_EQ(rename.status, 3);
     EXPECT_NE(rename.out.find("renamimg error\n" + path + ": Permission denied\n"), std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     // A file nobody may not read is no "nothing found": a read failure, exit 2.
     const std::string secret = File("secret.txt", "b");
     ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
-    const Outcome unread = Qmend("-a -y b t.txt secret.txt", "", nobody, program);
+    const Outcome unread = Qmend("-a -y b t.txt secret.txt", "", nobody);
     EXPECT_EQ(unread.status, 2);
     EXPECT_NE(unread.out.find("file read error\n" + secret + ": Permission denied\n"), std::string::npos);
     EXPECT_NE(unread.err.find("Start search/replace? [y/N] yes\nqmend: " + secret + ": Permission denied\n"),
@@ -190,25 +199,12 @@ TEST_F(QmendTest, TerminationSignalsRemoveTheTemporaryFile)
 {
     const std::string text = "b" + std::string(100000, '-');
     const std::string path = File("t.txt", text);
-    File(".in", "");
-    int answers[2];
-    ASSERT_EQ(pipe(answers), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(answers[0], 0);
-        close(answers[1]);
-        if (chdir(dir.Path().c_str()) != 0 || !freopen(".out", "w", stdout) || !freopen(".err", "w", stderr)) _exit(126);
-        execl(QMEND_PATH, "qmend", "-y", "-r", "X", "b", "t.txt", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(answers[0]);
+    Child child = Start({"-y", "-r", "X", "b", "t.txt"});
     // Waiting at the first occurrence, the temporary file written so far beside the target.
-    for (int i = 0; i < 1000 && ReadFile(dir / ".err").find("replace it") == std::string::npos; ++i) usleep(10000);
+    for (int i = 0; i < 1000 && ReadFile(home / "err").find("replace it") == std::string::npos; ++i) usleep(10000);
     EXPECT_EQ(Entries(), 2u);
-    kill(child, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    close(answers[1]);
+    kill(child.pid, SIGTERM);
+    const int status = Finish(child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
@@ -216,34 +212,58 @@ TEST_F(QmendTest, TerminationSignalsRemoveTheTemporaryFile)
 
 TEST_F(QmendTest, ListedDirectoriesAreExpandedBeforeTheRun)
 {
-    std::filesystem::create_directories(dir / "d/e");
     const std::string d = dir / "d";
     File("d/a.txt", "qmend");
     File("d/e/b.log", "qmend");
     File("d/e/empty.txt", "");
-    EXPECT_EQ(Qmend("--list d", "").out, d + "\n" + d + "/a.txt\n" + d + "/e\n" + d + "/e/b.log\n" + d + "/e/empty.txt\n");
-    EXPECT_EQ(Qmend("--list -d 1 --no-dirs d", "").out, d + "/a.txt\n");
-    EXPECT_EQ(Qmend("--list --no-dirs --exact-name --name='b\\.LOG' d", "").out, d + "/e/b.log\n");
-    EXPECT_EQ(Qmend("--list --no-dirs --name-case --name=LOG d", "").out, "");
-    EXPECT_EQ(Qmend("--list --no-dirs --size=1.. d", "").out, d + "/a.txt\n" + d + "/e/b.log\n");
-    EXPECT_EQ(Qmend("--list --no-expand d", "").out, d + "\n");
-    EXPECT_EQ(Qmend("--list --size=x d", "").status, 2);
-    const Outcome run = Qmend("-a -y qmend d", "");
+    const std::pair<std::string, std::string> listings[] = {
+        {"d", d + "\n" + d + "/a.txt\n" + d + "/e\n" + d + "/e/b.log\n" + d + "/e/empty.txt\n"},
+        {"-d 1 --no-dirs d", d + "/a.txt\n"},
+        {"--no-dirs --exact-name --name='b\\.LOG' d", d + "/e/b.log\n"},
+        {"--no-dirs --name-case --name=LOG d", ""},
+        {"--no-dirs --size=1.. d", d + "/a.txt\n" + d + "/e/b.log\n"},
+        {"--no-expand d", d + "\n"},
+    };
+    for (const auto& [args, listed] : listings) EXPECT_EQ(Qmend("--list " + args).out, listed) << args;
+    EXPECT_EQ(Qmend("--list --size=x d").status, 2);
+    const Outcome run = Qmend("-a -y qmend d");
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find(d + "/e/b.log\nfound in content:1\nTotal found:2\n"), std::string::npos);
 }
 
+TEST_F(QmendTest, AListingThatTakesASecondShowsItsProgressOnATerminalOnly)
+{
+    const std::string tree = dir / "tree";
+    for (int d = 0; d < 100; ++d)
+        for (int f = 0; f < 100; ++f) File("tree/" + std::to_string(d) + "/" + std::to_string(f), "");
+    const std::string listing = Qmend("--list tree").out;
+    for (const bool terminal : {true, false}) {
+        // What qmend writes to ends[1] is read from ends[0].
+        int ends[2];
+        ASSERT_EQ(terminal ? openpty(&ends[0], &ends[1], nullptr, nullptr, nullptr) : pipe(ends), 0);
+        Child child = Start({"--list", "tree"}, ends[1]);
+        close(ends[1]);
+        ASSERT_TRUE(PauseInsideWalk(child.pid, tree)) << "the walk ended before it could be paused";
+        Finish(child);
+        const std::string shown = Drain(ends[0]);
+        close(ends[0]);
+        EXPECT_EQ(ReadFile(home / "out"), listing);
+        // On the terminal: the line, redrawn in place, and cleared at the end.
+        const std::regex drawn(terminal ? "^(\r\x1b\\[K[0-9]+ entries walked: /[^\r]*)+\r\x1b\\[K$" : "^$");
+        EXPECT_TRUE(std::regex_match(shown, drawn)) << shown;
+    }
+}
+
 TEST_F(QmendTest, ConfigurationIsSavedLoadedAndOverriddenByTheCommandLine)
 {
-    const std::string programDir = std::filesystem::path(QMEND_PATH).parent_path().string();
     CMainConfigSheet expected;
-    expected.page.tempDir = CDynString((programDir + "/qmend_temp").c_str());
-    expected.page.archiveDir = CDynString((programDir + "/qmend_arch").c_str());
+    expected.page.tempDir = CDynString((home / "qmend_temp").c_str());
+    expected.page.archiveDir = CDynString((home / "qmend_arch").c_str());
     ASSERT_TRUE(SaveParamsTo(expected, dir / "expected.par"));
-    EXPECT_EQ(Qmend("--save-config=default.par", "").status, 0);
+    EXPECT_EQ(Qmend("--save-config=default.par").status, 0);
     EXPECT_EQ(ReadFile(dir / "default.par"), ReadFile(dir / "expected.par"));
 
-    EXPECT_EQ(Qmend("--save-config=small.par --buffer-size=100 --overlap=10 --temp-dir=/t", "").status, 0);
+    EXPECT_EQ(Qmend("--save-config=small.par --buffer-size=100 --overlap=10 --temp-dir=/t").status, 0);
     CMainConfigSheet loaded;
     ScriptedDesktop desktop;
     ASSERT_TRUE(LoadParamsFrom(loaded, desktop, dir / "small.par"));
@@ -252,32 +272,32 @@ TEST_F(QmendTest, ConfigurationIsSavedLoadedAndOverriddenByTheCommandLine)
     EXPECT_EQ(loaded.page.tempDir.View(), "/t");
     // A 150-byte match does not fit the loaded 100-byte buffer, but fits a larger one.
     File("long.txt", std::string(150, 'a'));
-    EXPECT_EQ(Qmend("-a -y --config=small.par 'a{150}' long.txt", "").status, 1);
-    EXPECT_EQ(Qmend("-a -y --config=small.par --buffer-size=200 'a{150}' long.txt", "").status, 0);
-    EXPECT_EQ(Qmend("-y --config=missing.par a long.txt", "").status, 2);
-    EXPECT_EQ(Qmend("--config=small.par --overlap=100 a long.txt", "").status, 2);
+    EXPECT_EQ(Qmend("-a -y --config=small.par 'a{150}' long.txt").status, 1);
+    EXPECT_EQ(Qmend("-a -y --config=small.par --buffer-size=200 'a{150}' long.txt").status, 0);
+    EXPECT_EQ(Qmend("-y --config=missing.par a long.txt").status, 2);
+    EXPECT_EQ(Qmend("--config=small.par --overlap=100 a long.txt").status, 2);
 }
 
 TEST_F(QmendTest, BackupIsMadeOnlyWhenAskedAndAllowedToEmptyTheTempDir)
 {
     const std::string target = File("t.txt", "abc");
-    std::filesystem::create_directories(dir / "tmp");
+    fs::create_directories(dir / "tmp");
     // Relative paths keep the meaning they had at the start: the archive goes to adir/, and
     // tmp/ is emptied, not adir/tmp/.
     const std::string userData = File("adir/tmp/user.txt", "mine");
     const std::string backup = "-a -y -r X --temp-dir=tmp --backup=adir/b.zip b t.txt";
-    EXPECT_NE(Qmend(backup, "").status, 0);
+    EXPECT_NE(Qmend(backup).status, 0);
     EXPECT_EQ(ReadFile(target), "abc");
-    EXPECT_FALSE(std::filesystem::exists(dir / "adir/b.zip"));
-    EXPECT_EQ(Qmend("--empty-temp-dir " + backup, "").status, 0);
+    EXPECT_FALSE(fs::exists(dir / "adir/b.zip"));
+    EXPECT_EQ(Qmend("--empty-temp-dir " + backup).status, 0);
     EXPECT_EQ(ReadFile(target), "aXc");
-    ASSERT_TRUE(std::filesystem::exists(dir / "adir/b.zip"));
+    ASSERT_TRUE(fs::exists(dir / "adir/b.zip"));
     EXPECT_EQ(std::system(("7za t '" + dir / "adir/b.zip" + "' > /dev/null").c_str()), 0);
     EXPECT_EQ(ReadFile(userData), "mine");
 
     // A failure message quoting a path shows its control bytes escaped.
     File("plain", "p");
-    const Outcome odd = Qmend("-a -y -r X --temp-dir=tmp --empty-temp-dir --backup=\"$(printf 'plain/\\033[2J.zip')\" b t.txt", "");
+    const Outcome odd = Qmend("-a -y -r X --temp-dir=tmp --empty-temp-dir --backup=\"$(printf 'plain/\\033[2J.zip')\" b t.txt");
     EXPECT_EQ(odd.status, 2);
     EXPECT_NE(odd.err.find("Archiving failed: could not create a temporary archive beside:\n" + dir / "plain/\\x1B[2J.zip\n"),
               std::string::npos) << odd.err;
@@ -295,27 +315,27 @@ TEST_F(QmendTest, ReportAndArchiveAreNeverTargetsAndMustBeWritable)
         {"--backup=d/t.txt", "qmend: the backup archive " + target + " is one of the targets or lies inside one: " + dir / "d"},
     };
     for (const auto& [option, message] : refused) {
-        const Outcome outcome = Qmend("-a -y -r X " + option + " b d", "");
+        const Outcome outcome = Qmend("-a -y -r X " + option + " b d");
         EXPECT_EQ(outcome.status, 2) << option;
         EXPECT_EQ(outcome.err, message + "\n") << option;
         EXPECT_EQ(ReadFile(target), "abc") << option;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir / "d/new.txt"));
-    EXPECT_EQ(Qmend("-a -y --report=r.txt b d", "").status, 0);
+    EXPECT_FALSE(fs::exists(dir / "d/new.txt"));
+    EXPECT_EQ(Qmend("-a -y --report=r.txt b d").status, 0);
     EXPECT_NE(ReadFile(dir / "r.txt").find(target), std::string::npos);
 }
 
 TEST_F(QmendTest, PathsAreTakenByteForByteAndDotsMeanWhatTheFileSystemSays)
 {
     const std::string plain = File("f", "x"), tab = File("f\t", "x"), backslash = File("f\\", "x");
-    EXPECT_EQ(Qmend("-a -y -r Y x \"$(printf 'f\\t')\" 'f\\'", "").status, 0);
+    EXPECT_EQ(Qmend("-a -y -r Y x \"$(printf 'f\\t')\" 'f\\'").status, 0);
     EXPECT_EQ(ReadFile(plain) + ReadFile(tab) + ReadFile(backslash), "xYY");
     // lnk/../g is the g beside what lnk points to, not the g beside lnk.
     const std::string beside = File("g", "x"), inner = File("a/g", "x");
     File("a/sub/h", "");
-    std::filesystem::create_directory_symlink("a/sub", dir / "lnk");
-    EXPECT_EQ(Qmend("-a -y -r Y x lnk/../g", "").status, 0);
+    fs::create_directory_symlink("a/sub", dir / "lnk");
+    EXPECT_EQ(Qmend("-a -y -r Y x lnk/../g").status, 0);
     EXPECT_EQ(ReadFile(beside) + ReadFile(inner), "xY");
-    EXPECT_EQ(Qmend("--list --no-expand . lnk/.. a/sub/../sub/.", "").out,
+    EXPECT_EQ(Qmend("--list --no-expand . lnk/.. a/sub/../sub/.").out,
               dir.Path() + "\n" + dir / "a" + "\n" + dir / "a/sub" + "\n");
 }

@@ -111,4 +111,33 @@ TEST(TargetList, NormalizeDropsVanishedAndRepeatedLinesAndSortsIgnoringCaseOnce)
     EXPECT_FALSE(list.normalized);
 }
 
+TEST(TargetList, ANormalisationRightAfterTheRefillOnlySortsUnlessTheLinesChangedSince)
+{
+    TempTree tree;
+    std::string b = tree.File("b"), upperA = tree.File("A"), c = tree.Dir("c"), lowerA = tree.File("a");
+    TargetList checked, refilled;
+    checked.lines.Assign({b, upperA, c, lowerA});
+    checked.normalized = false;
+    checked.NormalizeTargets();
+    for (const std::string& path : {b, upperA, c, lowerA})
+        refilled.outputList.add(PathString(path));
+    // The kinds a walk has just read are taken as they are.
+    refilled.FillListFromOutput(true, {kPathFile, kPathFile, kPathDirectory, kPathDirectory});
+    EXPECT_EQ(std::vector<int>({refilled.fileCount, refilled.dirCount}), std::vector<int>({2, 2}));
+    std::filesystem::remove(b);
+    refilled.lines.Select(0, true);
+    EXPECT_TRUE(refilled.NormalizeRefilledTargets());
+    EXPECT_EQ(refilled.Paths(), checked.Paths()) << "same order, and b is not asked about again";
+    EXPECT_TRUE(refilled.normalized);
+
+    // A line changed after the refill: every line is checked again.
+    refilled.outputList.add(PathString(upperA));
+    refilled.FillListFromOutput(true);
+    refilled.lines.Append(tree.At("gone"));
+    refilled.lines.Append(upperA);
+    EXPECT_TRUE(refilled.NormalizeRefilledTargets());
+    EXPECT_EQ(refilled.Paths(), (Lines{upperA}));
+    EXPECT_EQ(refilled.allCount, 1);
+}
+
 }  // namespace

@@ -92,6 +92,27 @@ TEST_F(WindowTest, CancelStopsARunThatAsksNothingMore)
     EXPECT_EQ(window->Report().Line(window->Report().Count() - 1), "Done.");
 }
 
+TEST_F(WindowTest, CancelStopsASearchThatBacktracksLong)
+{
+    // The back-reference keeps the engine from remembering failed states: without a cancel the
+    // search ends only when its step budget runs out, and the report says "too complex" instead.
+    const std::string bytes = std::string(1 << 20, 'a') + "bc";
+    const std::string a = Target("a.txt", bytes);
+    Job("(a|a)+\\1c", "x");
+    AnswerReplaceQuestions(script);
+    script.Then([&] {
+        if (!window->Run().State().running) return false;
+        window->startPage->cancel->click();
+        return true;
+    });
+    window->startPage->go->click();
+    EXPECT_EQ(ReadFile(a), bytes);
+    const LineList& report = window->Report();
+    ASSERT_GE(report.Count(), 4u);
+    EXPECT_EQ(report.Line(report.Count() - 4), "search cancelled, file left unchanged");
+    EXPECT_EQ(report.Line(report.Count() - 3), a + ": the search was cancelled");
+}
+
 TEST_F(WindowTest, SelectionIsTheMatchInCrLfAndUtf8Text)
 {
     Target("crlf.txt", "one\r\ntwo\r\nthree f\xC3\xB6ur\r\n");
