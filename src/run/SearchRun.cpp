@@ -209,8 +209,7 @@ void SearchRun::RunTarget(std::size_t i)
     if (diff_ != nullptr) return PreviewTarget();
     if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path);
     batch_.push_back(std::exchange(scanned_, ScannedTarget{}));
-    const auto rewrites = std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; });
-    if (!MayBatch() || static_cast<std::size_t>(rewrites) >= kBatchRewrites) FlushBatch();
+    if (!MayBatch() || BatchRewrites() >= kBatchRewrites) FlushBatch();
 }
 
 void SearchRun::PreviewTarget()
@@ -229,14 +228,20 @@ bool SearchRun::MayBatch() const
 
 void SearchRun::FlushBatch()
 {
-    // Crash safety, in this order for the whole batch: every new content is complete and
-    // flushed to the disk (SyncBatchContents, or Prepare's own fsync); then, with an undo
-    // journal, every original is kept and the journal lines of all of them are written and
-    // flushed; only then is any target renamed, each in one atomic step, and the directories
-    // are flushed once each after their renames. So after a crash at any moment each target
-    // is wholly old or wholly new, and the journal names every change made (and perhaps a
-    // few of the batch not made, whose kept original is still the target itself). Only the
-    // flushes are shared; no target is renamed before its own content and line are durable.
+    // Crash safety, in this order for the whole batch:
+    //  1. every new content is complete and flushed to the disk (one syncfs in
+    //     SyncBatchContents, or Prepare's own fsync), and each target is checked to be the
+    //     file that was read;
+    //  2. with an undo journal, every original is kept (a link) and the lines naming all the
+    //     batch's changes are written and flushed at once; each target is checked again;
+    //  3. only then is any target renamed over, each in one atomic step right after a last
+    //     check, and each directory is flushed once after its renames;
+    //  4. the descriptors the targets were read through are closed (beside the run), which
+    //     only frees the blocks of files no longer named anywhere.
+    // So a crash at any moment leaves each target wholly old or wholly new, and the journal
+    // names every change made before it is made; a crash between the renames of step 3 leaves
+    // lines of changes not made, whose kept original is still the target itself, which an
+    // undo recognises and passes over. Only the flushes are shared.
     SyncBatchContents();
     for (ScannedTarget& target : batch_)
         if (target.rewrite) PrepareRewrite(target);
@@ -247,14 +252,18 @@ void SearchRun::FlushBatch()
     for (const std::string& directory : directories) SyncDirectory(directory);
 }
 
+std::size_t SearchRun::BatchRewrites() const
+{
+    return static_cast<std::size_t>(std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; }));
+}
+
 void SearchRun::SyncBatchContents()
 {
     // A successful syncfs also says that no write-back on the file system failed since the
     // descriptor it was given was opened (Linux 5.8 on); it is given the batch's first
     // temporary file there, so it vouches for all of them. Where it fails, Prepare flushes
     // each file on its own and reports its own failure. A single file is flushed on its own.
-    const auto rewrites = std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; });
-    if (rewrites < 2) return;
+    if (BatchRewrites() < 2) return;
     std::set<dev_t> tried;
     std::set<dev_t> flushed;
     for (const ScannedTarget& target : batch_) {

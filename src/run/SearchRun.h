@@ -155,6 +155,8 @@ private:
     // Commits the batch: flushes its new contents, prepares them, notes them for undo, then
     // finishes its targets in order.
     void FlushBatch();
+    // How many of the batch's targets hold a rewrite.
+    std::size_t BatchRewrites() const;
     // Flushes the file systems of the batch's new contents, where more than one waits.
     void SyncBatchContents();
     // Gets a rewrite ready for its rename (target.outcome), reporting nothing yet.

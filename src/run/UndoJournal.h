@@ -12,8 +12,8 @@
  *     undone <seconds since 1970>
  * Each change's line is written and flushed before the change is made, so a run stopped at
  * any moment leaves a journal that names every change it made (and possibly some of the
- * batch it was making that it did not get to make, which an undo recognises and passes over:
- * their kept original is still the target itself). The folder is made at the first
+ * batch it was making that it did not get to make, which an undo passes over where their
+ * kept original is a link to the target itself). The folder is made at the first
  * change: a run that changes nothing keeps no record. The last kKeptRuns records are kept.
  */
 #pragma once
