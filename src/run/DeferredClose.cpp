@@ -3,8 +3,9 @@
  */
 #include "run/DeferredClose.h"
 
-#include <signal.h>
 #include <unistd.h>
+
+#include "run/SignalCleanup.h"
 
 namespace {
 
@@ -25,14 +26,10 @@ void DeferredClose::Close(int descriptor)
 
 void DeferredClose::StartWorkers()
 {
-    // The workers start with every signal blocked, so a termination signal is taken by the
-    // run's own thread, whose blocked sections it must respect.
-    sigset_t all;
-    sigset_t saved;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &saved);
+    // The workers take no termination signal, so the run's own thread handles one where it
+    // allows it.
+    const TerminationSignalsBlocked blocked;
     for (int i = 0; i < kWorkers; ++i) workers_.emplace_back([this] { Work(); });
-    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
 }
 
 void DeferredClose::Drain()

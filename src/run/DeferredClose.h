@@ -29,7 +29,7 @@ public:
     void Drain();
 
 private:
-    // Starts the workers, which never take a signal.
+    // Starts the workers, which never take a termination signal.
     void StartWorkers();
     // A worker: closes queued descriptors until the queue is empty and Drain was called.
     void Work();

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <set>
 #include <string>
@@ -152,18 +153,26 @@ private:
     // and steps the progress bar. The directory of a commit is noted in `directories` for the
     // batch to flush once.
     void FinishTarget(ScannedTarget& target, std::set<std::string>& directories);
-    // Commits the batch: flushes its new contents, prepares them, notes them for undo, then
-    // finishes its targets in order.
-    void FlushBatch();
-    // How many of the batch's targets hold a rewrite.
-    std::size_t BatchRewrites() const;
-    // Flushes the file systems of the batch's new contents, where more than one waits.
-    void SyncBatchContents();
+    // Hands the full batch_ over to be flushed beside the run (flushing_), once the batch
+    // flushed before it is committed.
+    void HandOverBatch();
+    // Commits the batch being flushed, if any, then batch_: every scanned target is finished.
+    void CommitBatches();
+    // Waits for the flush of flushing_, if one was handed over, and commits that batch.
+    void CommitFlushedBatch();
+    // Commits a batch whose new contents on the file systems `flushed` are on the disk: prepares
+    // its rewrites, notes them for undo, then finishes its targets in order.
+    void CommitBatch(std::vector<ScannedTarget>& batch, const std::set<dev_t>& flushed);
+    // How many of a batch's targets hold a rewrite.
+    static std::size_t Rewrites(const std::vector<ScannedTarget>& batch);
+    // Flushes the file systems of a batch's new contents, where more than one waits; the ones
+    // flushed.
+    static std::set<dev_t> SyncFileSystems(const std::vector<ScannedTarget>& batch);
     // Gets a rewrite ready for its rename (target.outcome), reporting nothing yet.
     void PrepareRewrite(ScannedTarget& target);
     // Notes the batch's ready rewrites in the undo journal together; one that cannot be noted
     // is withdrawn.
-    void NoteBatchForUndo();
+    void NoteBatchForUndo(std::vector<ScannedTarget>& batch);
     // Searches the current chunk, read from descriptor with the outcome `fill`, which a grown
     // window updates; the occurrences found. `replaced` counts the confirmed ones.
     int SearchChunk(const std::string& path, int descriptor, ReadBuffer::Fill& fill, int& replaced);
@@ -230,6 +239,11 @@ private:
     ScannedTarget scanned_;
     // Scanned targets waiting for one flush of their new contents, in list order.
     std::vector<ScannedTarget> batch_;
+    // The full batch before batch_, whose flush was handed over, and the file systems that
+    // flush got on the disk (not valid while none is handed over). Declared in this order so
+    // that the flush ends before its batch goes.
+    std::vector<ScannedTarget> flushing_;
+    std::future<std::set<dev_t>> flushed_;
     // Closes the descriptors of replaced files (ScannedTarget::source) beside the run.
     DeferredClose closer_;
     // When PumpNow or PumpDuringSearch last handled messages.
