@@ -120,8 +120,8 @@ void PrintNote(const RunNote& note)
 void PrintSummary(const RunState& state)
 {
     std::fprintf(stderr,
-                 "qmend: replaced %d occurrences in %d files; %d confirmed ones dropped by \"Skip this file\" "
-                 "or \"Cancel! (skip all)\"\n",
+                 "qmend: replaced %d occurrences in %d files; %d confirmed ones not written (\"Skip this file\", "
+                 "\"Cancel! (skip all)\" or a file the run could not finish)\n",
                  state.replacedTotal, state.changedTargets, state.droppedConfirmed);
 }
 

@@ -2,16 +2,18 @@
  * Analysis.cpp - what the compile step learns from the node tree about where matches
  * can begin, so the search only runs the matcher at promising positions.
  *
- * In order of preference: a literal prefix (scanned sixteen bytes at a time), the
- * leading literals of several alternatives (scanned together), the literal after a
+ * In order of preference: a literal prefix, the leading literals of several
+ * alternatives (scanned together; LiteralScan.cpp), the literal after a
  * leading repeat of a set (the run before it is walked back), or literals one of which
  * every match holds within a bounded distance of its start (scanned together, then the
  * few start positions before an occurrence are tried); a table of the possible first
  * bytes filters what remains, and a pattern that starts with a multi-line "^" is only
- * tried at line starts. Zero-width anchors at the start are looked past: a literal after
+ * tried at line starts. Else a vector scan finds the first bytes, where the byte before
+ * suits the "\b" or one-byte look-behind that opens the pattern (StartScan.cpp). Zero-width anchors at the start are looked past: a literal after
  * them still opens every match. Widths and anchoring are settled here too.
  */
 #include <climits>
+#include <cstring>
 
 #include "regex/Nodes.h"
 
@@ -36,6 +38,45 @@ sub_expr* skip_anchors(sub_expr* chain)
 }
 
 bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at, bool bounded);
+
+void keep_only(char_set& set, const char_set& allowed)
+{
+    for (int w = 0; w < 4; ++w)
+        set.bits[w] &= allowed.bits[w];
+}
+
+// Narrow what may stand before a match by the zero-width tests that open every match (the
+// chain from n): "\b" or "\B" where every match begins with a word byte, and a look-behind
+// of one byte.
+void constrain_before(const sub_expr* n, start_scan& scan)
+{
+    const char_set& word = escape_class_set('w');
+    char_set word_first = scan.first;
+    keep_only(word_first, word);
+    const bool word_led = std::memcmp(word_first.bits, scan.first.bits, sizeof word_first.bits) == 0;
+    for (; n != nullptr && !n->terminal(); n = n->next) {
+        if (n->kind == node_kind::anchor) {
+            auto t = static_cast<const anchor_node*>(n)->type;
+            if (word_led && t == anchor_type::word_boundary)
+                keep_only(scan.before, escape_class_set('W'));
+            if (word_led && t == anchor_type::not_word_boundary) {
+                keep_only(scan.before, word);
+                scan.at_begin = false;
+            }
+        } else if (n->kind == node_kind::assertion) {
+            auto* a = static_cast<const assertion_node*>(n);
+            if (a->behind && a->one_byte) {
+                char_set allowed = a->byte_set;
+                if (a->negative)
+                    allowed.invert();
+                keep_only(scan.before, allowed);
+                scan.at_begin = scan.at_begin && a->negative;
+            }
+        } else {
+            break;
+        }
+    }
+}
 
 // Required literals of a group: one alternative's own, or one of every alternative's.
 bool find_required_in_group(const match_group* g, width_range offset, multi_prefix& found, width_range& at,
@@ -115,39 +156,54 @@ void Pattern::analyse(bool has_recursion)
     }
     auto must = std::make_unique<multi_prefix>();
     width_range anywhere;
-    if (find_required_in_group(top_, width_range{}, *must, anywhere, false))
+    if (find_required_in_group(top_, width_range{}, *must, anywhere, false)) {
+        must->build();
         must_ = std::move(must);
+    }
     if (!try_every_start_)
         return;
     if (build_prefix(lead) || build_prefixes(lead))
         return;
     char_set starts;
-    if (!top_->first_bytes(starts) && !starts.all()) {
-        first_bytes_ = std::make_unique<uint8_t[]>(256);
-        bool only_word = true;
-        for (unsigned c = 0; c < 256; ++c) {
-            first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
-            only_word = only_word && (!first_bytes_[c] || is_word_ascii(static_cast<unsigned char>(c)));
+    if (!top_->first_bytes(starts)) {
+        auto scan = std::make_unique<start_scan>();
+        scan->first = starts;
+        scan->before.invert();
+        constrain_before(first, *scan);
+        scan->build();
+        if (!starts.all()) {
+            first_bytes_ = std::make_unique<uint8_t[]>(256);
+            for (unsigned c = 0; c < 256; ++c)
+                first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
         }
-        word_start_ = only_word && first != nullptr && first->kind == node_kind::anchor &&
-                      static_cast<anchor_node*>(first)->type == anchor_type::word_boundary;
+        if (!starts.all() || !scan->before.all() || !scan->at_begin)
+            starts_ = std::move(scan);
     }
     auto found = std::make_unique<multi_prefix>();
     width_range at;
     if (!lead_suffix_ && find_required_in_group(top_, width_range{}, *found, at, true)) {
+        found->build();
         required_ = std::move(found);
         required_lo_ = static_cast<int>(at.min);
         required_hi_ = static_cast<int>(at.max);
     }
 }
 
-// The literal right after a leading repeat of a set, which the search scans for.
+// The literal right after a leading repeat of a set, which the search scans for; a
+// look-ahead that opens with a literal puts that literal there too.
 void Pattern::build_lead_suffix(const repeat_node* r)
 {
     if (r->accepts_all || r->next == nullptr)
         return;
+    const sub_expr* after = r->next;
+    if (after->kind == node_kind::assertion) {
+        auto* a = static_cast<const assertion_node*>(after);
+        if (a->negative || a->behind || a->body->alt_count != 1)
+            return;
+        after = a->body->alts[0];
+    }
     auto literal = std::make_unique<prefix_searcher>();
-    if (!literal_text(r->next, *literal))
+    if (!literal_text(after, *literal))
         return;
     literal->build();
     lead_suffix_ = std::move(literal);
@@ -184,6 +240,7 @@ bool Pattern::build_prefixes(const sub_expr* first)
         ps.build();
         set->literals.push_back(std::move(ps));
     }
+    set->build();
     prefixes_ = std::move(set);
     return true;
 }

@@ -34,6 +34,17 @@ void char_set::add_set(const char_set& other)
         bits[i] |= other.bits[i];
 }
 
+int char_set::only_member() const
+{
+    int count = 0, member = -1;
+    for (int w = 0; w < 4; ++w) {
+        count += __builtin_popcountll(bits[w]);
+        if (bits[w] != 0)
+            member = w * 64 + __builtin_ctzll(bits[w]);
+    }
+    return count == 1 ? member : -1;
+}
+
 void char_set::invert()
 {
     for (uint64_t& b : bits)

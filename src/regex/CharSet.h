@@ -45,6 +45,8 @@ struct char_set {
     void add_set(const char_set& other);
     void invert();
     bool all() const { return (bits[0] & bits[1] & bits[2] & bits[3]) == ~uint64_t(0); }
+    // The set's only member, or -1 when it has none or several.
+    int only_member() const;
 };
 
 // The shared set of an escape class: one of 'd', 'D', 'w', 'W', 's', 'S'.

@@ -127,6 +127,10 @@ const char* repeat_node::scan(const char* pos, const char* end) const
     const char* limit = (max == INT32_MAX || end - pos <= max) ? end : pos + max;
     if (accepts_all)
         return limit;
+    if (stop_byte >= 0) {
+        const void* stop = std::memchr(pos, stop_byte, static_cast<size_t>(limit - pos));
+        return stop != nullptr ? static_cast<const char*>(stop) : limit;
+    }
     const char* p = pos;
     while (p < limit && set.test(static_cast<unsigned char>(*p)))
         ++p;
@@ -183,6 +187,8 @@ struct search_scratch {
 
 // Scratch stacks grown past this many bytes are given back after the search.
 constexpr size_t scratch_keep_bytes = 1 << 20;
+// The buffer of the records a global search gathers is given back past this many bytes.
+constexpr size_t gathered_keep_bytes = 32u << 20;
 
 search_scratch& thread_scratch()
 {
@@ -538,6 +544,11 @@ bool backtracker::backtrack(size_t base, const sub_expr*& n, const char*& p)
 // The highest position in [low, from] where the rest after a greedy repeat can begin.
 const char* backtracker::next_greedy(const repeat_node* r, const char* from, const char* low) const
 {
+    if (r->rest.only >= 0) {
+        const char* high = from < end_ ? from : end_ - 1;
+        return high < low ? nullptr
+                          : static_cast<const char*>(memrchr(low, r->rest.only, static_cast<size_t>(high - low) + 1));
+    }
     for (const char* q = from;; --q) {
         if (r->rest.admits(q, end_))
             return q;
@@ -972,13 +983,8 @@ const char* Pattern::next_candidate(const char* begin, const char* pos, const ch
         return required_candidate(pos, last, end);
     if (line_start_)
         return line_candidate(begin, pos, last);
-    if (first_bytes_) {
-        const uint8_t* table = first_bytes_.get();
-        while (pos <= last && (!table[static_cast<unsigned char>(*pos)] ||
-                               (word_start_ && pos > begin && is_word_ascii(static_cast<unsigned char>(pos[-1])))))
-            ++pos;
-        return pos <= last ? pos : nullptr;
-    }
+    if (starts_)
+        return starts_->find(begin, pos, last);
     return pos;
 }
 
@@ -1052,7 +1058,7 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
         results.reset();
     results.set_subject_begin(begin);
     results.set_stopped(search_stop::none);
-    if (!compiled_ || end - from < min_width_)
+    if (!compiled_ || end - from < min_width_ || !dfa_start(from, end))
         return false;
 
     constexpr int inline_slots = 16;
@@ -1115,7 +1121,10 @@ bool Pattern::global_match(const char* begin, const char* end, MatchResults& res
 {
     if (!(flags_ & GLOBAL))
         return match(begin, end, results);
-    std::vector<backref_tag> kept;
+    // The records are gathered in this thread's buffer, kept from one global search to the
+    // next, and copied out once: many matches neither regrow a vector nor touch new memory.
+    thread_local std::vector<backref_tag> kept;
+    kept.clear();
     MatchResults one;
     bool found = false;
     const char* from = begin;
@@ -1143,7 +1152,9 @@ bool Pattern::global_match(const char* begin, const char* end, MatchResults& res
         kept.assign(static_cast<size_t>(group_count_), backref_tag{});
     for (backref_tag& r : kept)
         r.tentative = nullptr;
-    results.records() = std::move(kept);
+    results.records().assign(kept.begin(), kept.end());
+    if (kept.capacity() * sizeof(backref_tag) > gathered_keep_bytes)
+        std::vector<backref_tag>().swap(kept);
     results.set_subject_begin(begin);
     results.set_stopped(search_stop::none);
     return found;

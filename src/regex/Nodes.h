@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "regex/CharSet.h"
+#include "regex/LiteralScan.h"
+#include "regex/StartScan.h"
 #include "regex/Pattern.h"
 
 namespace regex {
@@ -87,6 +89,7 @@ struct follow_set {
     char_set bytes;       // bytes the rest can begin with
     bool at_end = false;  // the rest can match at the subject end
     bool any = true;      // not known: every position may do
+    int only = -1;        // the one byte the rest can begin with (never at the end), else -1
     bool admits(const char* p, const char* end) const
     {
         return any || (p < end ? bytes.test(static_cast<unsigned char>(*p)) : at_end);
@@ -198,6 +201,7 @@ struct repeat_node : sub_expr {
     bool greedy;                // longest first (else shortest first)
     bool leading = false;       // first node of the pattern: reports its run end to the search
     bool accepts_all = false;   // the set holds every byte ("." under SINGLELINE)
+    int stop_byte = -1;         // the one byte the set lacks ("." without SINGLELINE), else -1
     follow_set rest;            // where the rest of the pattern can go on
 };
 
@@ -325,29 +329,6 @@ struct end_node : sub_expr {
     end_node() : sub_expr(node_kind::end) {}
     width_range width() const override { return {0, 0}; }
     bool first_bytes(char_set&) const override { return true; }
-};
-
-// The literal every match begins with, and how to find it fast.
-struct prefix_searcher {
-    std::string text;           // the prefix
-    std::string flipped;        // the prefix with every letter's case flipped
-    bool nocase = false;        // either case of a letter matches
-    unsigned char skip[256];    // Boyer-Moore-Horspool shift per subject byte
-    size_t probe1 = 0;          // offset of the literal's rarest byte in common text
-    size_t probe2 = 0;          // offset of its next rarest byte (another offset when there is one)
-    // First position in [from, last] where the prefix starts, or null.
-    const char* find(const char* from, const char* last_start) const;
-    void build();
-};
-
-// Most literals a multi_prefix searches for at once.
-constexpr size_t max_literals = 24;
-
-// Several literals, one of which every match begins with (alternatives of literals).
-struct multi_prefix {
-    std::vector<prefix_searcher> literals;  // the leading literal of each alternative
-    // First position in [from, last] where one of the literals starts, or null.
-    const char* find(const char* from, const char* last, const char* end) const;
 };
 
 // Append the text of a literal node to ps; false when n is not one (or folds case differently).

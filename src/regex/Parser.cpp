@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "regex/LazyDfa.h"
 #include "regex/Nodes.h"
 
 namespace regex {
@@ -646,9 +647,14 @@ void Pattern::compile()
     compiled_ = false;
     arena_ = std::make_unique<arena_allocator>();
     prefix_.reset();
+    prefixes_.reset();
+    lead_suffix_.reset();
+    lead_repeat_ = nullptr;
     required_.reset();
     must_.reset();
     first_bytes_.reset();
+    starts_.reset();
+    line_start_ = false;
     try_every_start_ = true;
     pattern_parser parser(*this);
     top_ = parser.parse_top();
@@ -657,9 +663,10 @@ void Pattern::compile()
     quantifier_count_ = parser.quantifiers();
     if (parser.highest_backref() >= group_count_)
         throw bad_regexpr("reference to nonexistent group");
-    analyse(parser.has_recursion());
     plan_follow_sets();
+    analyse(parser.has_recursion());
     plan_memo();
+    plan_dfa();
     compiled_ = true;
     if (!substitution_.empty())
         set_substitution(std::string(substitution_));

@@ -46,6 +46,16 @@ struct width_range;
 class arena_allocator;
 struct prefix_searcher;
 struct multi_prefix;
+struct start_scan;
+class lazy_dfa;
+
+// When a search lets a lazy DFA find where the match lies before the matcher fills in
+// its groups (only for patterns the DFA can follow).
+enum class dfa_use : uint8_t {
+    where_it_pays,  // only where no literal picks the candidates
+    always,         // wherever the pattern allows
+    never,          // the matcher alone
+};
 
 // One piece of a parsed substitution text.
 // Bounds on the work of one search. A search that reaches one stops, reports no match and
@@ -63,6 +73,8 @@ struct search_limits {
     // Called at every look at the cancel flag, just before it: a caller on one thread handles
     // its pending events here, and one of them may set the flag.
     std::function<void()> poll;
+    // Whether a lazy DFA finds where matches lie before the matcher runs.
+    dfa_use dfa = dfa_use::where_it_pays;
 };
 
 struct subst_piece {
@@ -97,6 +109,9 @@ public:
     // Whether failed states are remembered, so a search never backtracks exponentially
     // (no back-reference, no condition on a group, no recursion).
     bool memoised() const { return memo_rows_ > 0; }
+    // Whether a lazy DFA can find where matches lie (no back-reference, look-around,
+    // anchor, independent group, condition or recursion; no empty match).
+    bool has_dfa() const { return dfa_ != nullptr; }
 
     // Parse a substitution text into the piece list; throws bad_regexpr and keeps the
     // previous list on error.
@@ -147,6 +162,9 @@ private:
     bool build_prefixes(const sub_expr* first);
     const char* required_candidate(const char* pos, const char* last, const char* end) const;
     const char* line_candidate(const char* begin, const char* pos, const char* last) const;
+    void plan_dfa();
+    // Moves from to where the DFA says the match begins; false when it says there is none.
+    bool dfa_start(const char*& from, const char* end) const;
 
     std::unique_ptr<arena_allocator> arena_;         // owner of every node
     bool try_every_start_ = true;                    // false when a failure at the first position fails everywhere
@@ -167,11 +185,13 @@ private:
     int required_hi_ = 0;                            // most bytes between a match's start and that literal
     std::unique_ptr<multi_prefix> must_;             // literals one of which every match holds somewhere
     bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
-    bool word_start_ = false;                        // every match begins at a word start ("\b", then a word byte)
+    std::unique_ptr<start_scan> starts_;             // finds the bytes a match can begin with (and follow)
     std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
     int memo_rows_ = 0;                              // rows of the failure memo (0: not remembered)
     search_limits limits_;                           // bounds on each search's work
+    std::unique_ptr<lazy_dfa> dfa_;                  // finds where matches lie, when the pattern allows
+    bool dfa_pays_ = false;                          // the search uses dfa_ (no literal picks candidates)
     bool compiled_ = false;                          // compile() has completed
 };
 

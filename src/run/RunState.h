@@ -70,7 +70,8 @@ struct RunState {
     // Confirmed occurrences written to the disk, and the targets they changed.
     int replacedTotal = 0;
     int changedTargets = 0;
-    // Confirmed occurrences thrown away by "Skip this file" or "Cancel! (skip all)".
+    // Confirmed occurrences thrown away: "Skip this file", "Cancel! (skip all)", or a file the
+    // run gave up on before its end (unreadable, or a search that stopped).
     int droppedConfirmed = 0;
 
     RunState() { matches.unique = false; }

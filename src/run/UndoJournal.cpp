@@ -178,7 +178,25 @@ UndoJournal::UndoJournal(std::string undoDirectory, UndoRunInfo info)
 
 UndoJournal::~UndoJournal()
 {
-    if (journal_ != -1) close(journal_);
+    if (journal_ == -1) return;
+    close(journal_);
+    if (changes_ > 0) {
+        DropOldestRecords();
+        return;
+    }
+    // Every change was refused before it was made: a record of nothing would only push an
+    // older run out of the kept ones.
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+void UndoJournal::DropOldestRecords()
+{
+    std::vector<std::string> ids = UndoRecordIds(undoDirectory_);
+    for (std::size_t i = 0; i + kKeptRuns < ids.size(); ++i) {
+        std::error_code ignored;
+        std::filesystem::remove_all(undoDirectory_ + "/" + ids[i], ignored);
+    }
 }
 
 std::string UndoJournal::Begin()
@@ -207,13 +225,7 @@ std::string UndoJournal::Begin()
     const std::string head = std::string(kJournalHead) + "\ntime\t" + std::to_string(now.tv_sec) + "\npattern\t" +
                              EscapeJournalField(info_.pattern) + "\nreplacement\t" +
                              EscapeJournalField(info_.replacement) + "\nflags\t" + EscapeJournalField(info_.flags);
-    std::string failure = Append(head);
-    std::vector<std::string> ids = UndoRecordIds(undoDirectory_);
-    for (std::size_t i = 0; i + kKeptRuns < ids.size(); ++i) {
-        std::error_code ignored;
-        std::filesystem::remove_all(undoDirectory_ + "/" + ids[i], ignored);
-    }
-    return failure;
+    return Append(head);
 }
 
 std::string UndoJournal::Append(const std::string& line)
@@ -260,7 +272,10 @@ std::vector<std::string> UndoJournal::NoteContents(const std::vector<PendingCont
     if (lines.empty()) return failures;
     SyncDirectory(folder_);
     const std::string failure = Append(lines);
-    if (failure.empty()) return failures;
+    if (failure.empty()) {
+        changes_ += static_cast<int>(keptPaths.size());
+        return failures;
+    }
     for (const std::string& path : keptPaths) unlink(path.c_str());
     for (std::string& each : failures)
         if (each.empty()) each = failure;
@@ -276,9 +291,11 @@ std::string UndoJournal::NoteRename(const std::string& oldPath, const std::strin
     if (error) return "cannot resolve the folder for the undo journal: " + error.message();
     std::string failure = Begin();
     if (!failure.empty()) return failure;
-    return Append("rename\t" + EscapeJournalField(folder / std::filesystem::path(oldPath).filename()) + "\t" +
-                  EscapeJournalField(folder / std::filesystem::path(newPath).filename()) +
-                  (directory ? "\tdir" : "\tfile"));
+    failure = Append("rename\t" + EscapeJournalField(folder / std::filesystem::path(oldPath).filename()) + "\t" +
+                     EscapeJournalField(folder / std::filesystem::path(newPath).filename()) +
+                     (directory ? "\tdir" : "\tfile"));
+    if (failure.empty()) ++changes_;
+    return failure;
 }
 
 std::optional<UndoRecord> ReadUndoRecord(const std::string& undoDirectory, const std::string& id, std::string& why)

@@ -13,8 +13,10 @@
  * Each change's line is written and flushed before the change is made, so a run stopped at
  * any moment leaves a journal that names every change it made (and possibly some of the
  * batch it was making that it did not get to make, which an undo passes over where their
- * kept original is a link to the target itself). The folder is made at the first
- * change: a run that changes nothing keeps no record. The last kKeptRuns records are kept.
+ * kept original is a link to the target itself). The folder is made at the first change: a
+ * run that changes nothing keeps no record, and one whose every change was refused before it
+ * was made removes its record at the end. When a record is kept, the oldest ones beyond the
+ * newest kKeptRuns are removed at the end of its run.
  */
 #pragma once
 
@@ -91,6 +93,8 @@ public:
 private:
     // Makes the folder and the journal's head on the first change; empty or why not.
     std::string Begin();
+    // Removes the oldest records beyond the newest kKeptRuns.
+    void DropOldestRecords();
     // Appends one line (or several, joined by line feeds) and flushes it to the disk; empty
     // or why not.
     std::string Append(const std::string& line);
@@ -107,6 +111,8 @@ private:
     int journal_ = -1;
     // The number of the last content change (the name of its kept original).
     int kept_ = 0;
+    // Changes noted in the journal.
+    int changes_ = 0;
 };
 
 // The undo records' folder under the data home (the folder of "qmend.par").

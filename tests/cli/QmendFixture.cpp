@@ -52,10 +52,10 @@ Outcome QmendFixture::Qmend(const std::string& args, const std::string& input, c
     return {ExitStatus(raw), ReadFile(home / "out"), ReadFile(home / "err")};
 }
 
-Outcome QmendFixture::QmendFrom(const ProgramHome& from, const std::string& args)
+Outcome QmendFixture::QmendFrom(const ProgramHome& from, const std::string& args, const std::string& prefix)
 {
-    const std::string command = "cd '" + dir.Path() + "' && " + from.Program() + " " + args + " < /dev/null > " +
-                                from / "out" + " 2> " + from / "err";
+    const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + from.Program() + " " + args +
+                                " < /dev/null > " + from / "out" + " 2> " + from / "err";
     const int raw = std::system(command.c_str());
     return {ExitStatus(raw), ReadFile(from / "out"), ReadFile(from / "err")};
 }

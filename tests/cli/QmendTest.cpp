@@ -123,8 +123,8 @@ TEST_F(QmendTest, PipedAnswersDecideEachOccurrence)
     EXPECT_EQ(ReadFile(path), "w1 w2\nw3 w4 w5\n");
     EXPECT_NE(outcome.err.find(path + ":2: [w3] w4 w5\n  becomes: Xw3\n"), std::string::npos);
     EXPECT_NE(outcome.err.find("what\n[y] replace it"), std::string::npos);
-    EXPECT_NE(outcome.err.find("qmend: replaced 0 occurrences in 0 files; 1 confirmed ones dropped by \"Skip this "
-                               "file\" or \"Cancel! (skip all)\"\n"),
+    EXPECT_NE(outcome.err.find("qmend: replaced 0 occurrences in 0 files; 1 confirmed ones not written (\"Skip this "
+                               "file\", \"Cancel! (skip all)\" or a file the run could not finish)\n"),
               std::string::npos);
 
     const Outcome kept = Qmend("-y -r 'X$0' 'w\\d' w.txt", "y\nn\na\n");

@@ -143,6 +143,16 @@ TEST_F(UndoTest, AnOriginalKeptOnAnotherFileSystemComesBackWithItsExtendedAttrib
     struct stat there {}, here {};
     ASSERT_EQ(stat(shm.Folder().c_str(), &there) | stat(dir.Path().c_str(), &here), 0);
     if (there.st_dev == here.st_dev) GTEST_SKIP() << "/dev/shm is on the file system of " << dir.Path();
+
+    // A copy that cannot be finished (the file size limit stands for a full disk) stops that
+    // target's change before it is made, and a run that changed nothing keeps no record.
+    const std::string big = File("big.txt", std::string(65536, 'a'));
+    const Outcome refused = QmendFrom(shm, "-a -y -r b 'a+' big.txt", "prlimit --fsize=16384");
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_NE(refused.err.find(big + ": cannot keep the original for undo: File too large"), std::string::npos);
+    EXPECT_EQ(ReadFile(big), std::string(65536, 'a'));
+    EXPECT_EQ(QmendFrom(shm, "--runs").out, "");
+
     const std::string path = File("x.txt", "foo\n");
     ASSERT_EQ(setxattr(path.c_str(), "user.origin", "kept", 4, 0), 0);
     ASSERT_EQ(QmendFrom(shm, "-a -y -r bar foo x.txt").status, 0);
