@@ -7,15 +7,16 @@
 #  - search, for several shapes of pattern: `qmend -a -y` against `rg -j1 -c`,
 #    `rg -j1 --count-matches` (whose count must equal qmend's "Total found:"), `grep -c` and a
 #    perl counting loop;
-#  - replace, each run on a fresh copy of the tree: `qmend -a -y -r X` against `sed -i` and
-#    `perl -pi` (qmend flushes every new file to the disk before it takes a target's place;
-#    sed and perl do not flush);
-#  - memory: qmend's resident set on a 2 GiB file next to a 1 MiB one, and for sparse, dense,
-#    line-long matches and one 64 MiB match.
+#  - replace, each run on a fresh copy of the tree: `qmend -a -y -r X`, with its undo journal
+#    and with `--no-undo`, against `sed -i` and `perl -pi` (qmend flushes every new file to the
+#    disk before it takes a target's place; sed and perl do not flush);
+#  - memory: qmend's resident set on a 2 GiB file next to a 1 MiB one, searched and replaced,
+#    and for sparse, dense, line-long matches and one 64 MiB match.
 #
 #   bench/qmend/run_bench.sh [QMEND]     (default: build/bin/qmend, built when missing)
 # ripgrep (Debian package ripgrep) is installed when missing. The work tree is made under
-# $QM_BENCH_DIR (default /tmp/qmend-bench) and removed at the end.
+# $QM_BENCH_DIR (default /tmp/qmend-bench) and removed at the end; qmend runs from a copy in
+# it, so its undo records start empty and go with it.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 qmend=${1:-$top/build/bin/qmend}
@@ -32,6 +33,9 @@ rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 export LC_ALL=C
+mkdir -p "$work/bin"
+cp "$qmend" "$work/bin/qmend"
+qmend=$work/bin/qmend
 
 # The corpus: the installed changelogs, sorted, cut to 80 slices of 100 KiB.
 for f in $(ls /usr/share/doc/*/changelog*.gz | sort); do zcat "$f" 2>/dev/null || true; done |
@@ -88,6 +92,7 @@ fresh_copy="rm -rf '$work/copy'; cp -r '$work/tree' '$work/copy'; cat '$work'/co
 replace() {  # name qmend-and-perl-pattern sed-E-pattern
   local t copy="$work/copy"
   t=$(best_of_3 "'$qmend' -a -y -r X '$2' '$copy'" "$fresh_copy"); row replace "qmend -r" "$1" $t "$(qmend_count)"
+  t=$(best_of_3 "'$qmend' -a -y --no-undo -r X '$2' '$copy'" "$fresh_copy"); row replace "qmend -r --no-undo" "$1" $t "$(qmend_count)"
   t=$(best_of_3 "sed -i -E 's/$3/X/g' '$copy'/*/*.txt" "$fresh_copy"); row replace "sed -i" "$1" $t "-"
   t=$(best_of_3 "perl -pi -e 's/$2/X/g' '$copy'/*/*.txt" "$fresh_copy"); row replace "perl -pi" "$1" $t "-"
 }
@@ -111,19 +116,21 @@ replace "e-mail" '[\w\.+-]+@[\w\.-]+\.[\w\.-]+' '[[:alnum:]_.+-]+@[[:alnum:]_.-]
 cat "$work"/slice.* > "$work/corpus8.txt"
 for i in $(seq 1 256); do cat "$work/corpus8.txt"; done > "$work/big.txt"
 head -c $((1 << 20)) "$work/big.txt" > "$work/small.txt"
+head -c $((256 << 20)) "$work/big.txt" > "$work/mid.txt"
 read -r small_wall small_cpu small_rss <<< "$(timed_once "'$qmend' -a -y release '$work/small.txt'")"
 read -r big_wall big_cpu big_rss <<< "$(timed_once "'$qmend' -a -y release '$work/big.txt'")"
 big_count=$(qmend_count)
+read -r small_rwall small_rcpu small_rrss <<< "$(timed_once "'$qmend' -a -y --no-undo -r X release '$work/small.txt'")"
+read -r big_rwall big_rcpu big_rrss <<< "$(timed_once "'$qmend' -a -y --no-undo -r X release '$work/big.txt'")"
 echo
-echo "| file | wall s | CPU s | max RSS KiB | matches |"
-echo "|---|---|---|---|---|"
-echo "| $(( $(stat -c %s "$work/big.txt") >> 20 )) MiB | $big_wall | $big_cpu | $big_rss | $big_count |"
-echo "| 1 MiB | $small_wall | $small_cpu | $small_rss | - |"
+echo "| file | search wall s | search CPU s | search max RSS KiB | matches | replace wall s | replace CPU s | replace max RSS KiB |"
+echo "|---|---|---|---|---|---|---|---|"
+echo "| $(( $(stat -c %s "$work/big.txt") >> 20 )) MiB | $big_wall | $big_cpu | $big_rss | $big_count | $big_rwall | $big_rcpu | $big_rrss |"
+echo "| 1 MiB | $small_wall | $small_cpu | $small_rss | - | $small_rwall | $small_rcpu | $small_rrss |"
 
 # Memory against the shape of the matches, on 256 MiB: sparse (the literal), dense short ones
 # (every word), one per line (many end near a chunk's end, where a match is not taken until
 # the window holds what follows it), and a single 64 MiB match, which the window must hold.
-head -c $((256 << 20)) "$work/big.txt" > "$work/mid.txt"
 rm -f "$work/big.txt"
 head -c $((64 << 20)) /dev/zero | tr '\0' x > "$work/run.txt"
 echo

@@ -99,7 +99,7 @@ bool ReplacementFile::GiveOwner()
     return fchown(descriptor_, targetStatus_.st_uid, targetStatus_.st_gid) == 0;
 }
 
-ReplacementFile::Outcome ReplacementFile::Commit(UndoJournal* journal)
+ReplacementFile::Outcome ReplacementFile::Prepare()
 {
     if (descriptor_ == -1 || !failure_.empty()) return Refuse("nothing to commit");
     if (!flushed_ && fsync(descriptor_) != 0) return Refuse("cannot flush the temporary file");
@@ -110,21 +110,43 @@ ReplacementFile::Outcome ReplacementFile::Commit(UndoJournal* journal)
     if (fchmod(descriptor_, targetStatus_.st_mode & 07777) != 0) return Refuse("cannot set the mode");
     const int fd = std::exchange(descriptor_, -1);
     if (close(fd) != 0) return Refuse("cannot close the temporary file");
+    return StillAsRead() ? Outcome::Ready : Outcome::Changed;
+}
+
+ReplacementFile::Outcome ReplacementFile::Swap()
+{
+    if (tempPath_.empty() || !failure_.empty()) return Refuse("nothing to commit");
     const TerminationSignalsBlocked blocked;
-    struct stat now {};
-    if (stat(targetPath_.c_str(), &now) != 0 || !FileIdentity::Of(targetStatus_).Unchanged(FileIdentity::Of(now))) {
-        failure_ = runtext::kFileChanged;
-        Discard();
-        return Outcome::Changed;
-    }
-    if (journal != nullptr) {
-        failure_ = journal->NoteContent(targetPath_, tempPath_);
-        if (!failure_.empty()) return Refuse("cannot keep the original for undo");
-    }
+    if (!StillAsRead()) return Outcome::Changed;
     if (rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return Refuse("cannot rename the new file onto the old");
     ForgetTemporaryFile(std::exchange(cleanupSlot_, -1));
     tempPath_.clear();
     return Outcome::Replaced;
+}
+
+bool ReplacementFile::Relinked()
+{
+    // Only the status-change time is taken anew: a change of the content, size or file since
+    // it was read still shows.
+    struct stat now {};
+    if (stat(targetPath_.c_str(), &now) == 0) targetStatus_.st_ctim = now.st_ctim;
+    return StillAsRead();
+}
+
+ReplacementFile::Outcome ReplacementFile::Withdraw(const std::string& why)
+{
+    failure_ = why;
+    Discard();
+    return Outcome::Refused;
+}
+
+bool ReplacementFile::StillAsRead()
+{
+    struct stat now {};
+    if (stat(targetPath_.c_str(), &now) == 0 && FileIdentity::Of(targetStatus_).Unchanged(FileIdentity::Of(now))) return true;
+    failure_ = runtext::kFileChanged;
+    Discard();
+    return false;
 }
 
 void ReplacementFile::Discard()

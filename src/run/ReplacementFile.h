@@ -21,7 +21,6 @@
 #include <sys/stat.h>
 
 #include "run/FileIdentity.h"
-#include "run/UndoJournal.h"
 
 // Flushes a directory so that a rename inside it is on the disk; failures do not matter (the
 // rename is atomic either way; the flush only makes it last).
@@ -31,6 +30,7 @@ class ReplacementFile {
 public:
     // How a commit ended.
     enum class Outcome {
+        Ready,     // Prepare: the new file is complete and waits only for its rename
         Replaced,  // the target has the new content
         Changed,   // the target is no longer the file that was read: left alone
         Refused,   // a step failed (Reason says which and why): the target is as it was
@@ -46,13 +46,22 @@ public:
     // the status of the file as it was opened for reading. False (see Reason) when the
     // target may not be replaced or the temporary file cannot be made.
     bool Create(const std::string& target, const struct stat& opened);
-    // Appends bytes to the temporary file; a failure is remembered and makes Commit refuse.
+    // Appends bytes to the temporary file; a failure is remembered and makes Prepare refuse.
     void Write(std::string_view bytes);
-    // Flushes the temporary file, gives it the target's owner, attributes and mode, and
-    // renames it onto the target if that is still the file that was read: the one step that
-    // changes a target. With a journal, the original is kept and the change noted first; if
-    // that fails, nothing is changed. The caller flushes Directory() afterwards.
-    Outcome Commit(UndoJournal* journal = nullptr);
+    // Flushes the temporary file (unless MarkFlushed), gives it the target's owner,
+    // attributes and mode, closes it and checks that the target is still the file that was
+    // read: Ready, Changed or Refused. Nothing of the target is touched yet.
+    Outcome Prepare();
+    // Renames the prepared file onto the target if that is still the file that was read: the
+    // one step that changes a target. An undo journal notes the change before this. The
+    // caller flushes Directory() afterwards.
+    Outcome Swap();
+    // Takes the target's status anew after the undo journal gave it another link, which moves
+    // its status-change time: Swap checks against that. False (the temporary file removed)
+    // when it is no longer the file that was read, with its content untouched.
+    bool Relinked();
+    // Gives up a prepared file whose change must not be made (why): removes it; Refused.
+    Outcome Withdraw(const std::string& why);
     // Closes and removes the temporary file, if any.
     void Discard();
     // Flushes the whole file system the temporary file is on, and with it every other
@@ -61,20 +70,25 @@ public:
     // the flush of every temporary file opened later (MarkFlushed).
     bool SyncFileSystem() const;
     // Notes that a SyncFileSystem through a temporary file opened no later than this one,
-    // after this one was written, succeeded: Commit need not flush this file again.
+    // after this one was written, succeeded: Prepare need not flush this file again.
     void MarkFlushed() { flushed_ = true; }
     // The device the target is on.
     dev_t Device() const { return targetStatus_.st_dev; }
-    // The directory the new file was renamed in, to be flushed after Commit (SyncDirectory).
+    // The directory the new file was renamed in, to be flushed after Swap (SyncDirectory).
     std::string Directory() const;
-    // Why Create or Commit failed.
+    // Why Create, Prepare or Swap failed.
     const std::string& Reason() const { return failure_; }
+    // The temporary file that takes the target's place; empty when none exists.
+    const std::string& TemporaryPath() const { return tempPath_; }
     // The file that is replaced: the listed path with every link resolved (after Create).
     const std::string& Target() const { return targetPath_; }
 
 private:
     // Notes the step that failed with errno's text, removes the temporary file; Refused.
     Outcome Refuse(const char* step);
+    // Whether the target is still the file that was read; if not, notes that and removes
+    // the temporary file.
+    bool StillAsRead();
     // Gives the temporary file the target's owner and group where they differ; false if not allowed.
     bool GiveOwner();
 

@@ -86,10 +86,11 @@ int SearchRun::ScanContent(const std::string& path)
         }
         if (state_.fileState != kFileReading) break;
     }
-    close(fd);
     if (!readFailure.empty()) ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, readFailure});
     else if (diff_ != nullptr) diff_->EndFile(state_.fileState == kFileEnd);
     else if (!searchOnly) KeepRewrite(std::move(rewrite), opened, replaced);
+    if (scanned_.rewrite) scanned_.source = fd;
+    else close(fd);
     return count;
 }
 
@@ -165,22 +166,28 @@ void SearchRun::KeepRewrite(std::unique_ptr<ReplacementFile> file, const struct 
     scanned_.replaced = replaced;
 }
 
-bool SearchRun::FinishRewrite(ScannedTarget& target)
+void SearchRun::PrepareRewrite(ScannedTarget& target)
 {
     ReplacementFile& file = *target.rewrite;
-    const std::string& path = target.path;
-    if (!file.Reason().empty()) {
-        ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
-        return false;
-    }
+    target.outcome = ReplacementFile::Outcome::Refused;
+    if (!file.Reason().empty()) return;
     // The probe only checks access to the entry that is replaced (nothing to wait for); the
     // rename is the real test.
     FileHandle probe;
     if (!probe.WaitReplaceable(seams_.desktop, true, 0, file.Target().c_str())) {
-        ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, std::strerror(errno)});
-        return false;
+        target.refusal = std::strerror(errno);
+        file.Discard();
+        return;
     }
-    switch (file.Commit(journal_)) {
+    target.outcome = file.Prepare();
+}
+
+bool SearchRun::FinishRewrite(ScannedTarget& target)
+{
+    ReplacementFile& file = *target.rewrite;
+    const std::string& path = target.path;
+    if (target.outcome == ReplacementFile::Outcome::Ready) target.outcome = file.Swap();
+    switch (target.outcome) {
     case ReplacementFile::Outcome::Replaced: {
         state_.replacedTotal += target.replaced;
         struct stat now {};
@@ -191,9 +198,9 @@ bool SearchRun::FinishRewrite(ScannedTarget& target)
     case ReplacementFile::Outcome::Changed:
         ReportFailure(runtext::kFileChanged, {RunNote::Kind::Unchanged, path, runtext::kFileChanged});
         return false;
-    case ReplacementFile::Outcome::Refused:
-        ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
-        return false;
+    case ReplacementFile::Outcome::Ready:
+    case ReplacementFile::Outcome::Refused: break;
     }
+    ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, target.refusal.empty() ? file.Reason() : target.refusal});
     return false;
 }

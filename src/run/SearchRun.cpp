@@ -12,6 +12,7 @@
 #include "base/Paths.h"
 #include "regex/Pattern.h"
 #include "run/RunTexts.h"
+#include "run/SignalCleanup.h"
 #include "targets/TargetOverlap.h"
 
 namespace {
@@ -138,7 +139,8 @@ bool SearchRun::RunJob()
         PumpNow();
         if (state_.running) RunTarget(i);
     }
-    FlushBatch();
+    CommitBatches();
+    closer_.Drain();
     if (diff_ != nullptr) diff_->Finish();
     state_.readBuffer.Free();
     state_.regex.Clear();
@@ -189,15 +191,17 @@ void SearchRun::PumpDuringSearch()
 
 namespace {
 
-// The most scanned targets with a rewrite that wait for one flush; each holds a descriptor and
-// a slot of the signal cleanup.
+// The most scanned targets with a rewrite in a batch; each holds two descriptors (its source
+// and its new file) and a slot of the signal cleanup. A batch whose contents are being flushed,
+// the batch being filled and the file being scanned hold at most twice as many slots.
 constexpr std::size_t kBatchRewrites = 32;
+static_assert(2 * kBatchRewrites <= kTemporaryFileSlots);
 
 }  // namespace
 
 void SearchRun::RunTarget(std::size_t i)
 {
-    if (!MayBatch()) FlushBatch();
+    if (!MayBatch()) CommitBatches();
     const LineList& lines = seams_.targets.lines;
     scanned_ = ScannedTarget{};
     scanned_.index = i;
@@ -207,14 +211,9 @@ void SearchRun::RunTarget(std::size_t i)
     state_.output.clear();
     if (diff_ != nullptr) return PreviewTarget();
     if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path);
-    ScannedTarget target = std::exchange(scanned_, ScannedTarget{});
-    if (!MayBatch()) {
-        FlushBatch();
-        return FinishTarget(target, nullptr);
-    }
-    batch_.push_back(std::move(target));
-    const auto rewrites = std::count_if(batch_.begin(), batch_.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; });
-    if (static_cast<std::size_t>(rewrites) >= kBatchRewrites) FlushBatch();
+    batch_.push_back(std::exchange(scanned_, ScannedTarget{}));
+    if (!MayBatch()) CommitBatches();
+    else if (Rewrites(batch_) >= kBatchRewrites) HandOverBatch();
 }
 
 void SearchRun::PreviewTarget()
@@ -231,39 +230,102 @@ bool SearchRun::MayBatch() const
     return !job_.searchOnly && state_.processAll && !job_.inFileNames && !job_.inDirNames && !job_.reportToFile;
 }
 
-void SearchRun::FlushBatch()
+void SearchRun::HandOverBatch()
 {
-    // Crash safety: every new content of the batch is complete and written before one flush
-    // of its file system, and no target is renamed before that flush succeeded. A successful
-    // syncfs also says that no write-back on the file system failed since the descriptor it
-    // was given was opened (Linux 5.8 on); it is given the batch's first temporary file there,
-    // so it vouches for all of them. Where it fails, each commit flushes its own file and
-    // reports its own failure. So, as with a flush per file, each target is wholly old or
-    // wholly new after a crash at any moment; only the journal commits and disk cache
-    // flushes are shared. The directories are flushed once each, after their renames.
-    std::set<dev_t> tried;
-    std::set<dev_t> flushed;
-    for (const ScannedTarget& target : batch_) {
-        if (!target.rewrite || !tried.insert(target.rewrite->Device()).second) continue;
-        if (target.rewrite->SyncFileSystem()) flushed.insert(target.rewrite->Device());
+    CommitFlushedBatch();
+    flushing_ = std::exchange(batch_, {});
+    // The flush waits for the disk while the run scans the next batch; its thread takes no
+    // termination signal, so the run's own thread handles one where it allows it.
+    const TerminationSignalsBlocked blocked;
+    flushed_ = std::async(std::launch::async, [this] { return SyncFileSystems(flushing_); });
+}
+
+void SearchRun::CommitBatches()
+{
+    CommitFlushedBatch();
+    CommitBatch(batch_, SyncFileSystems(batch_));
+}
+
+void SearchRun::CommitFlushedBatch()
+{
+    if (flushed_.valid()) CommitBatch(flushing_, flushed_.get());
+}
+
+void SearchRun::CommitBatch(std::vector<ScannedTarget>& batch, const std::set<dev_t>& flushed)
+{
+    // Crash safety, in this order for the whole batch:
+    //  1. every new content is complete and flushed to the disk (one syncfs of its file system
+    //     begun after the batch's last write, or Prepare's own fsync), and each target is
+    //     checked to be the file that was read;
+    //  2. with an undo journal, every original is kept (a link) and the lines naming all the
+    //     batch's changes are written and flushed at once; each target is checked again;
+    //  3. only then is any target renamed over, each in one atomic step right after a last
+    //     check, and each directory is flushed once after its renames;
+    //  4. the descriptors the targets were read through are closed (beside the run), which
+    //     only frees the blocks of files no longer named anywhere.
+    // So a crash at any moment leaves each target wholly old or wholly new, and the journal
+    // names every change made before it is made; a crash between the renames of step 3 leaves
+    // lines of changes not made, whose kept original is still the target itself, which an
+    // undo recognises and passes over. Only the flushes are shared; the next batch is scanned
+    // while this one's flush waits for the disk, and it changes nothing before it is committed.
+    for (ScannedTarget& target : batch) {
+        if (!target.rewrite) continue;
+        if (flushed.contains(target.rewrite->Device())) target.rewrite->MarkFlushed();
+        PrepareRewrite(target);
     }
+    NoteBatchForUndo(batch);
     std::set<std::string> directories;
-    for (ScannedTarget& target : batch_) {
-        if (target.rewrite && flushed.contains(target.rewrite->Device())) target.rewrite->MarkFlushed();
-        FinishTarget(target, &directories);
-    }
-    batch_.clear();
+    for (ScannedTarget& target : batch) FinishTarget(target, directories);
+    batch.clear();
     for (const std::string& directory : directories) SyncDirectory(directory);
 }
 
-void SearchRun::FinishTarget(ScannedTarget& target, std::set<std::string>* directories)
+std::size_t SearchRun::Rewrites(const std::vector<ScannedTarget>& batch)
+{
+    return static_cast<std::size_t>(std::count_if(batch.begin(), batch.end(), [](const ScannedTarget& t) { return t.rewrite != nullptr; }));
+}
+
+std::set<dev_t> SearchRun::SyncFileSystems(const std::vector<ScannedTarget>& batch)
+{
+    // A successful syncfs also says that no write-back on the file system failed since the
+    // descriptor it was given was opened (Linux 5.8 on); it is given the batch's first
+    // temporary file there, so it vouches for all of them. Where it fails, Prepare flushes
+    // each file on its own and reports its own failure. A single file is flushed on its own.
+    std::set<dev_t> flushed;
+    if (Rewrites(batch) < 2) return flushed;
+    std::set<dev_t> tried;
+    for (const ScannedTarget& target : batch) {
+        if (!target.rewrite || !tried.insert(target.rewrite->Device()).second) continue;
+        if (target.rewrite->SyncFileSystem()) flushed.insert(target.rewrite->Device());
+    }
+    return flushed;
+}
+
+void SearchRun::NoteBatchForUndo(std::vector<ScannedTarget>& batch)
+{
+    if (journal_ == nullptr) return;
+    std::vector<ScannedTarget*> ready;
+    std::vector<PendingContent> changes;
+    for (ScannedTarget& target : batch) {
+        if (!target.rewrite || target.outcome != ReplacementFile::Outcome::Ready) continue;
+        ready.push_back(&target);
+        changes.push_back({target.rewrite->Target(), target.rewrite->TemporaryPath()});
+    }
+    if (changes.empty()) return;
+    const std::vector<std::string> failures = journal_->NoteContents(changes);
+    for (std::size_t i = 0; i < ready.size(); ++i) {
+        ReplacementFile& file = *ready[i]->rewrite;
+        if (!failures[i].empty()) ready[i]->outcome = file.Withdraw(failures[i]);
+        else if (!file.Relinked()) ready[i]->outcome = ReplacementFile::Outcome::Changed;
+    }
+}
+
+void SearchRun::FinishTarget(ScannedTarget& target, std::set<std::string>& directories)
 {
     const int replacedBefore = state_.replacedTotal;
-    if (target.rewrite && FinishRewrite(target)) {
-        if (directories != nullptr) directories->insert(target.rewrite->Directory());
-        else SyncDirectory(target.rewrite->Directory());
-    }
+    if (target.rewrite && FinishRewrite(target)) directories.insert(target.rewrite->Directory());
     target.rewrite.reset();
+    if (target.source != -1) closer_.Close(std::exchange(target.source, -1));
     ReportFound(target.path, runtext::kFoundInContent, target.found);
     NameOfTarget(target.path, target.kind, target.index);
     if (state_.replacedTotal > replacedBefore) ++state_.changedTargets;

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,10 +32,12 @@
 #include "base/Desktop.h"
 #include "base/LineList.h"
 #include "base/Progress.h"
+#include "run/DeferredClose.h"
 #include "run/JobSettings.h"
 #include "run/ReplacementFile.h"
 #include "run/RunState.h"
 #include "run/StartView.h"
+#include "run/UndoJournal.h"
 #include "run/UnifiedDiff.h"
 #include "targets/TargetList.h"
 
@@ -124,10 +127,17 @@ private:
         // The target's status when it was opened, and the replacements the rewrite holds.
         struct stat opened {};
         int replaced = 0;
+        // The descriptor the content was read through, kept open with a rewrite until the
+        // rewrite is committed, so the old file's blocks are freed by closing it (-1: none).
+        int source = -1;
+        // How far the rewrite got: Ready once prepared, then Replaced, Changed or Refused.
+        ReplacementFile::Outcome outcome = ReplacementFile::Outcome::Refused;
+        // Why the rewrite was refused before its file was asked (the access check).
+        std::string refusal;
     };
 
     // Handles target i of the list: scans its content, then finishes it at once or, while
-    // every occurrence is taken and nothing else waits for it, in a batch.
+    // every occurrence is taken and nothing else waits for it, with a batch of others.
     void RunTarget(std::size_t i);
     // A preview's target (scanned_): its name first, then its content; reports.
     void PreviewTarget();
@@ -139,19 +149,37 @@ private:
     // name is scanned (a rename needs the new content in place) and no report file is
     // written (its blocks follow the scans).
     bool MayBatch() const;
-    // Commits the rewrite of a scanned target, reports its findings, scans its name and
-    // steps the progress bar. The directory of a commit is flushed at once, or noted in
-    // `directories` for the batch to flush once.
-    void FinishTarget(ScannedTarget& target, std::set<std::string>* directories);
-    // Flushes the batch's new contents together, then finishes its targets in order.
-    void FlushBatch();
+    // Commits the prepared rewrite of a scanned target, reports its findings, scans its name
+    // and steps the progress bar. The directory of a commit is noted in `directories` for the
+    // batch to flush once.
+    void FinishTarget(ScannedTarget& target, std::set<std::string>& directories);
+    // Hands the full batch_ over to be flushed beside the run (flushing_), once the batch
+    // flushed before it is committed.
+    void HandOverBatch();
+    // Commits the batch being flushed, if any, then batch_: every scanned target is finished.
+    void CommitBatches();
+    // Waits for the flush of flushing_, if one was handed over, and commits that batch.
+    void CommitFlushedBatch();
+    // Commits a batch whose new contents on the file systems `flushed` are on the disk: prepares
+    // its rewrites, notes them for undo, then finishes its targets in order.
+    void CommitBatch(std::vector<ScannedTarget>& batch, const std::set<dev_t>& flushed);
+    // How many of a batch's targets hold a rewrite.
+    static std::size_t Rewrites(const std::vector<ScannedTarget>& batch);
+    // Flushes the file systems of a batch's new contents, where more than one waits; the ones
+    // flushed.
+    static std::set<dev_t> SyncFileSystems(const std::vector<ScannedTarget>& batch);
+    // Gets a rewrite ready for its rename (target.outcome), reporting nothing yet.
+    void PrepareRewrite(ScannedTarget& target);
+    // Notes the batch's ready rewrites in the undo journal together; one that cannot be noted
+    // is withdrawn.
+    void NoteBatchForUndo(std::vector<ScannedTarget>& batch);
     // Searches the current chunk, read from descriptor with the outcome `fill`, which a grown
     // window updates; the occurrences found. `replaced` counts the confirmed ones.
     int SearchChunk(const std::string& path, int descriptor, ReadBuffer::Fill& fill, int& replaced);
     // Keeps the rewrite of a scanned file in scanned_ when it holds replacements of a file
     // read to its end; otherwise discards it.
     void KeepRewrite(std::unique_ptr<ReplacementFile> file, const struct stat& opened, int replaced);
-    // Commits a kept rewrite, or discards it and tells why; whether the target was replaced.
+    // Renames a ready rewrite onto its target, or tells why not; whether it was replaced.
     bool FinishRewrite(ScannedTarget& target);
     // Renames the target to newName in its directory; whether it was renamed ("renamimg
     // error" and the reason when refused; the same name is no rename and no error).
@@ -211,6 +239,13 @@ private:
     ScannedTarget scanned_;
     // Scanned targets waiting for one flush of their new contents, in list order.
     std::vector<ScannedTarget> batch_;
+    // The full batch before batch_, whose flush was handed over, and the file systems that
+    // flush got on the disk (not valid while none is handed over). Declared in this order so
+    // that the flush ends before its batch goes.
+    std::vector<ScannedTarget> flushing_;
+    std::future<std::set<dev_t>> flushed_;
+    // Closes the descriptors of replaced files (ScannedTarget::source) beside the run.
+    DeferredClose closer_;
     // When PumpNow or PumpDuringSearch last handled messages.
     std::chrono::steady_clock::time_point lastPump_;
     // Set by Cancel; the engine then stops the search under way.

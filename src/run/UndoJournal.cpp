@@ -237,11 +237,9 @@ std::string UndoJournal::Append(const std::string& line)
     return {};
 }
 
-std::string UndoJournal::NoteContent(const std::string& target, const std::string& replacement)
+std::string UndoJournal::KeepOriginal(const PendingContent& change, std::string& line)
 {
-    std::string failure = Begin();
-    if (!failure.empty()) return failure;
-    const int fd = open(replacement.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(change.replacement.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat left {};
     const bool statted = fd != -1 && fstat(fd, &left) == 0;
     const std::optional<std::string> hash = statted ? HashDescriptor(fd) : std::nullopt;
@@ -249,15 +247,39 @@ std::string UndoJournal::NoteContent(const std::string& target, const std::strin
     if (!hash) return Failed("cannot read the new file for the undo journal");
     const std::string kept = std::to_string(++kept_);
     const std::string keptPath = folder_ + "/" + kept;
-    if (link(target.c_str(), keptPath.c_str()) != 0 && !CopyKeepingStatus(target, keptPath))
+    if (link(change.target.c_str(), keptPath.c_str()) != 0 && !CopyKeepingStatus(change.target, keptPath))
         return Failed("cannot keep the original for undo");
+    line = "content\t" + EscapeJournalField(change.target) + "\t" + kept + "\t" + std::to_string(left.st_size) + "\t" +
+           std::to_string(left.st_mtim.tv_sec) + "\t" + std::to_string(left.st_mtim.tv_nsec) + "\t" + *hash;
+    return {};
+}
+
+std::vector<std::string> UndoJournal::NoteContents(const std::vector<PendingContent>& changes)
+{
+    std::vector<std::string> failures(changes.size(), Begin());
+    if (changes.empty() || !failures.front().empty()) return failures;
+    // The kept originals and the lines of the whole batch, then one flush of the folder and
+    // one of the journal: every line is on the disk before any of its changes is made.
+    std::vector<std::string> keptPaths;
+    std::string lines;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        std::string line;
+        failures[i] = KeepOriginal(changes[i], line);
+        if (!failures[i].empty()) continue;
+        keptPaths.push_back(folder_ + "/" + std::to_string(kept_));
+        lines += (lines.empty() ? "" : "\n") + line;
+    }
+    if (lines.empty()) return failures;
     SyncDirectory(folder_);
-    failure = Append("content\t" + EscapeJournalField(target) + "\t" + kept + "\t" + std::to_string(left.st_size) +
-                     "\t" + std::to_string(left.st_mtim.tv_sec) + "\t" + std::to_string(left.st_mtim.tv_nsec) + "\t" +
-                     *hash);
-    if (!failure.empty()) unlink(keptPath.c_str());
-    else ++changes_;
-    return failure;
+    const std::string failure = Append(lines);
+    if (failure.empty()) {
+        changes_ += static_cast<int>(keptPaths.size());
+        return failures;
+    }
+    for (const std::string& path : keptPaths) unlink(path.c_str());
+    for (std::string& each : failures)
+        if (each.empty()) each = failure;
+    return failures;
 }
 
 std::string UndoJournal::NoteRename(const std::string& oldPath, const std::string& newPath, bool directory)

@@ -11,11 +11,12 @@
  *     rename <old path> <new path> <file|dir>
  *     undone <seconds since 1970>
  * Each change's line is written and flushed before the change is made, so a run stopped at
- * any moment leaves a journal that names every change it made (and at most one it did not
- * get to make, which an undo recognises and passes over). The folder is made at the first
- * change: a run that changes nothing keeps no record, and one whose every change was refused
- * before it was made removes its record at the end. When a record is kept, the oldest ones
- * beyond the newest kKeptRuns are removed at the end of its run.
+ * any moment leaves a journal that names every change it made (and possibly some of the
+ * batch it was making that it did not get to make, which an undo passes over where their
+ * kept original is a link to the target itself). The folder is made at the first change: a
+ * run that changes nothing keeps no record, and one whose every change was refused before it
+ * was made removes its record at the end. When a record is kept, the oldest ones beyond the
+ * newest kKeptRuns are removed at the end of its run.
  */
 #pragma once
 
@@ -58,6 +59,12 @@ struct UndoRecord {
     std::time_t undone = 0;
 };
 
+// A content change about to be made: the file `replacement` renamed over `target`.
+struct PendingContent {
+    std::string target;
+    std::string replacement;
+};
+
 // What the run is; noted in the journal's head.
 struct UndoRunInfo {
     std::string pattern;
@@ -73,10 +80,11 @@ public:
     UndoJournal& operator=(const UndoJournal&) = delete;
     ~UndoJournal();
 
-    // Keeps the original of target (a regular file, links resolved, checked to be the file
-    // the run read) and notes the content change to the file `replacement` that is
-    // about to be renamed over it. Empty on success, else why the change must not be made.
-    std::string NoteContent(const std::string& target, const std::string& replacement);
+    // Keeps the original of each change's target (a regular file, links resolved, checked to
+    // be the file the run read) and notes the content change to the file `replacement` that
+    // is about to be renamed over it; the lines of all of them are written and flushed at
+    // once. One entry per change: empty when noted, else why that change must not be made.
+    std::vector<std::string> NoteContents(const std::vector<PendingContent>& changes);
     // Notes that oldPath is about to be renamed to newPath. Empty on success, else why not.
     std::string NoteRename(const std::string& oldPath, const std::string& newPath, bool directory);
     // The record's id; empty while nothing was noted.
@@ -87,8 +95,12 @@ private:
     std::string Begin();
     // Removes the oldest records beyond the newest kKeptRuns.
     void DropOldestRecords();
-    // Appends one line and flushes it to the disk; empty or why not.
+    // Appends one line (or several, joined by line feeds) and flushes it to the disk; empty
+    // or why not.
     std::string Append(const std::string& line);
+    // Keeps the original of change's target under the next number and makes its journal
+    // line (not yet written); empty or why not.
+    std::string KeepOriginal(const PendingContent& change, std::string& line);
 
     std::string undoDirectory_;
     UndoRunInfo info_;

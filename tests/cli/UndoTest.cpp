@@ -1,6 +1,7 @@
 /*
  * qmend --undo, --runs and --no-undo: a run over a tree taken back byte for byte, a target
- * edited after the run left alone, a run killed midway undone exactly as far as it got, and
+ * edited after the run left alone, a run killed midway undone exactly as far as it got (one
+ * asked file by file, and one committing its targets in batches), and
  * originals kept on another file system brought back with their extended attributes.
  */
 #include <gtest/gtest.h>
@@ -133,6 +134,31 @@ TEST_F(UndoTest, ARunKilledMidwayIsUndoneExactlyAsFarAsItGot)
     EXPECT_EQ(undone.status, 0) << undone.err;
     EXPECT_NE(undone.err.find("undid 3 changes"), std::string::npos);
     for (int i = 0; i < kFiles; ++i) EXPECT_EQ(ReadFile(dir / std::to_string(i)), text("foo ", i));
+}
+
+TEST_F(UndoTest, ABatchedRunKilledMidwayLeavesEachFileWholeAndIsUndoneCompletely)
+{
+    // "-a" commits the targets in batches: wherever the kill lands, each file is wholly old or
+    // wholly new, and the undo brings back every change made and passes over the ones noted
+    // but not made.
+    constexpr int kFiles = 300;
+    const std::string padding(64 << 10, '.');
+    std::vector<std::string> args = {"-a", "-y", "--no-expand", "-r", "bar", "foo"};
+    for (int i = 0; i < kFiles; ++i) args.push_back(File(std::to_string(i), "foo" + padding));
+    Child child = Start(args);
+    for (int wait = 0; wait < 5000 && ReadFile(dir / "0") != "bar" + padding; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    kill(child.pid, SIGKILL);
+    Finish(child);
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string now = ReadFile(dir / std::to_string(i));
+        EXPECT_TRUE(now == "foo" + padding || now == "bar" + padding) << i;
+    }
+
+    const Outcome undone = Qmend("--undo -y");
+    EXPECT_EQ(undone.status, 0) << undone.err;
+    EXPECT_NE(undone.err.find("; 0 targets left alone\n"), std::string::npos) << undone.err;
+    for (int i = 0; i < kFiles; ++i) EXPECT_EQ(ReadFile(dir / std::to_string(i)), "foo" + padding) << i;
 }
 
 TEST_F(UndoTest, AnOriginalKeptOnAnotherFileSystemComesBackWithItsExtendedAttributes)

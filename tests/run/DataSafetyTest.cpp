@@ -207,10 +207,11 @@ TEST_F(DataSafetyTest, ContentIsChangedOncePerFileHoweverManyPathsReachIt)
 
 TEST_F(DataSafetyTest, BatchedCommitsKeepListOrderAndStillRefuseAFileChangedMeanwhile)
 {
-    // 40 targets make more than one batch; target 3 is changed by another program while
-    // target 20 is scanned, after its own scan and before its batch is committed.
+    // 70 targets make three batches, each scanned while the one before it is flushed; target
+    // 3 is changed by another program while target 20 is scanned, after its own scan and
+    // before its batch is committed.
     std::vector<std::string> paths;
-    for (int i = 0; i < 40; ++i) paths.push_back(File(std::string("f").append(std::to_string(100 + i)), std::string("b").append(std::to_string(i))));
+    for (int i = 0; i < 70; ++i) paths.push_back(File(std::string("f").append(std::to_string(100 + i)), std::string("b").append(std::to_string(i))));
     struct stat watched {};
     ASSERT_EQ(stat(paths[20].c_str(), &watched), 0);
     run.SetChunkReader([&](int fd, char* buffer, std::size_t n) -> ssize_t {
@@ -219,11 +220,11 @@ TEST_F(DataSafetyTest, BatchedCommitsKeepListOrderAndStillRefuseAFileChangedMean
         return read(fd, buffer, n);
     });
     ReplaceAll(paths, "b", "X");
-    for (int i = 0; i < 40; ++i) EXPECT_EQ(ReadFile(paths[i]), i == 3 ? std::string("b3 changed") : std::string("X").append(std::to_string(i))) << i;
+    for (int i = 0; i < 70; ++i) EXPECT_EQ(ReadFile(paths[i]), i == 3 ? std::string("b3 changed") : std::string("X").append(std::to_string(i))) << i;
     ASSERT_GE(report.Count(), 12u);
     EXPECT_EQ(report.Line(6), paths[2]);
     EXPECT_EQ(report.Line(8), "file changed during the run");
     EXPECT_EQ(report.Line(10), paths[3]);
-    EXPECT_EQ(run.State().changedTargets, 39);
-    EXPECT_EQ(Entries(), 40u);
+    EXPECT_EQ(run.State().changedTargets, 69);
+    EXPECT_EQ(Entries(), 70u);
 }

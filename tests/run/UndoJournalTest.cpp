@@ -1,6 +1,8 @@
 /*
- * UndoJournal: a journal read back holds every change with its exact paths, a journal cut
- * short is refused, and only the newest records are kept, in a folder only the owner reads.
+ * UndoJournal: a journal read back holds every change with its exact paths (a change of a
+ * batch that cannot be noted is left out alone), a journal cut short is refused, a batch stopped between
+ * its renames is undone as far as it got, and only the newest records are kept, in a folder
+ * only the owner reads.
  */
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 
 #include "fakes/TempDir.h"
 #include "run/UndoJournal.h"
+#include "run/UndoRun.h"
 
 TEST(UndoJournalTest, ReadsBackEveryChangeAndRefusesAJournalCutShort)
 {
@@ -19,7 +22,11 @@ TEST(UndoJournalTest, ReadsBackEveryChangeAndRefusesAJournalCutShort)
     WriteFile(odd, "old");
     WriteFile(dir / "new", "new!");
     UndoJournal journal(dir / "undo", {"p\tq", "%r\n", "ni"});
-    ASSERT_EQ(journal.NoteContent(odd, dir / "new"), "");
+    // A batch is noted entry by entry: one whose new file cannot be read is refused alone.
+    const std::vector<std::string> noted = journal.NoteContents({{odd, dir / "new"}, {odd, dir / "missing"}});
+    ASSERT_EQ(noted.size(), 2u);
+    EXPECT_EQ(noted[0], "");
+    EXPECT_NE(noted[1], "");
     ASSERT_EQ(journal.NoteRename(odd, dir / "x%y", false), "");
 
     std::string why;
@@ -59,4 +66,25 @@ TEST(UndoJournalTest, KeepsTheNewestRecordsInAPrivateFolder)
     EXPECT_TRUE(MarkUndone(dir / "undo", made.back()));
     std::string why;
     EXPECT_NE(ReadUndoRecord(dir / "undo", made.back(), why)->undone, 0);
+}
+
+TEST(UndoJournalTest, ABatchStoppedBetweenItsRenamesIsUndoneAsFarAsItGot)
+{
+    // A batch's lines are all on the disk before its first rename: after a stop between its
+    // renames the journal names a change never made, which the undo passes over.
+    TempDir dir;
+    for (const std::string name : {"a", "b"}) {
+        WriteFile(dir / name, "old " + name);
+        WriteFile(dir / (name + ".new"), "new " + name);
+    }
+    UndoJournal journal(dir / "undo", {});
+    ASSERT_EQ(journal.NoteContents({{dir / "a", dir / "a.new"}, {dir / "b", dir / "b.new"}}), std::vector<std::string>(2));
+    ASSERT_EQ(rename((dir / "a.new").c_str(), (dir / "a").c_str()), 0);
+    std::string why;
+    const auto record = FindUndoRecord(dir / "undo", "", why);
+    ASSERT_TRUE(record) << why;
+    const UndoOutcome outcome = UndoChanges(dir / "undo", *record);
+    EXPECT_EQ(outcome.restored, 1);
+    EXPECT_TRUE(outcome.leftAlone.empty());
+    EXPECT_EQ(ReadFile(dir / "a") + ReadFile(dir / "b"), "old aold b");
 }
