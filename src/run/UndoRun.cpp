@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -69,6 +70,16 @@ bool AsLeft(const Folder& folder, const std::string& name, const struct stat& no
            now.st_mtim.tv_nsec == change.modified.tv_nsec && HashFile(folder.Fd(), name) == change.hash;
 }
 
+// Whether the target still holds its kept original's bytes: a change noted with its batch that
+// the run did not get to make, where the original had to be copied rather than linked.
+bool StillOriginal(const Folder& folder, const std::string& name, const struct stat& now, const std::string& kept,
+                   const struct stat& original)
+{
+    if (!S_ISREG(now.st_mode) || now.st_size != original.st_size) return false;
+    const std::optional<std::string> hash = HashFile(folder.Fd(), name);
+    return hash && hash == HashFile(AT_FDCWD, kept);
+}
+
 // Puts the kept original back over the target.
 Step RestoreContent(const std::string& record, const UndoChange& change, std::string& why)
 {
@@ -82,7 +93,10 @@ Step RestoreContent(const std::string& record, const UndoChange& change, std::st
     if (lstat(kept.c_str(), &original) != 0) return why = "its kept original is gone", Step::LeftAlone;
     if (fstatat(folder.Fd(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return why = "it is gone", Step::LeftAlone;
     if (now.st_dev == original.st_dev && now.st_ino == original.st_ino) return Step::NotMade;
-    if (!AsLeft(folder, name, now, change)) return why = "it was changed after the run", Step::LeftAlone;
+    if (!AsLeft(folder, name, now, change)) {
+        if (StillOriginal(folder, name, now, kept, original)) return Step::NotMade;
+        return why = "it was changed after the run", Step::LeftAlone;
+    }
     if (rename(kept.c_str(), folder.Entry(name).c_str()) == 0) return Step::Restored;
     // Kept on another file system: a copy beside the target takes its place.
     const std::string copy = folder.Entry(".quillmend-undo-" + change.kept);

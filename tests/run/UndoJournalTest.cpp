@@ -8,8 +8,10 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "fakes/TempDir.h"
 #include "run/UndoJournal.h"
@@ -71,20 +73,33 @@ TEST(UndoJournalTest, KeepsTheNewestRecordsInAPrivateFolder)
 TEST(UndoJournalTest, ABatchStoppedBetweenItsRenamesIsUndoneAsFarAsItGot)
 {
     // A batch's lines are all on the disk before its first rename: after a stop between its
-    // renames the journal names a change never made, which the undo passes over.
+    // renames the journal names a change never made, which the undo passes over, whether the
+    // originals were linked (same file system) or copied (the records in /dev/shm).
     TempDir dir;
-    for (const std::string name : {"a", "b"}) {
-        WriteFile(dir / name, "old " + name);
-        WriteFile(dir / (name + ".new"), "new " + name);
+    const std::string elsewhere = "/dev/shm/qm-undo-" + std::to_string(getpid());
+    std::vector<std::string> undoFolders = {dir / "undo"};
+    struct stat here {}, there {};
+    if (stat("/dev/shm", &there) == 0 && stat(dir.Path().c_str(), &here) == 0 && here.st_dev != there.st_dev)
+        undoFolders.push_back(elsewhere);
+    for (const std::string& undo : undoFolders) {
+        SCOPED_TRACE(undo);
+        for (const std::string name : {"a", "b"}) {
+            WriteFile(dir / name, "old " + name);
+            WriteFile(dir / (name + ".new"), "new " + name);
+        }
+        {
+            UndoJournal journal(undo, {});
+            ASSERT_EQ(journal.NoteContents({{dir / "a", dir / "a.new"}, {dir / "b", dir / "b.new"}}),
+                      std::vector<std::string>(2));
+        }
+        ASSERT_EQ(rename((dir / "a.new").c_str(), (dir / "a").c_str()), 0);
+        std::string why;
+        const auto record = FindUndoRecord(undo, "", why);
+        ASSERT_TRUE(record) << why;
+        const UndoOutcome outcome = UndoChanges(undo, *record);
+        EXPECT_EQ(outcome.restored, 1);
+        EXPECT_TRUE(outcome.leftAlone.empty());
+        EXPECT_EQ(ReadFile(dir / "a") + ReadFile(dir / "b"), "old aold b");
     }
-    UndoJournal journal(dir / "undo", {});
-    ASSERT_EQ(journal.NoteContents({{dir / "a", dir / "a.new"}, {dir / "b", dir / "b.new"}}), std::vector<std::string>(2));
-    ASSERT_EQ(rename((dir / "a.new").c_str(), (dir / "a").c_str()), 0);
-    std::string why;
-    const auto record = FindUndoRecord(dir / "undo", "", why);
-    ASSERT_TRUE(record) << why;
-    const UndoOutcome outcome = UndoChanges(dir / "undo", *record);
-    EXPECT_EQ(outcome.restored, 1);
-    EXPECT_TRUE(outcome.leftAlone.empty());
-    EXPECT_EQ(ReadFile(dir / "a") + ReadFile(dir / "b"), "old aold b");
+    std::filesystem::remove_all(elsewhere);
 }
