@@ -47,8 +47,10 @@ void ProgressLine::SetCurrent(const std::string& path)
 
 void ProgressLine::StepDone()
 {
+    // The size is asked only where the line can be shown: a run to a pipe pays nothing for it.
     struct stat status {};
-    if (stat(current_.c_str(), &status) == 0 && S_ISREG(status.st_mode)) bytes_ += static_cast<std::uint64_t>(status.st_size);
+    if (terminal_ && stat(current_.c_str(), &status) == 0 && S_ISREG(status.st_mode))
+        bytes_ += static_cast<std::uint64_t>(status.st_size);
     ++done_;
     Draw();
 }

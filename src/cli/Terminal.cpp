@@ -38,7 +38,8 @@ void ContextAround(const std::string& text, std::size_t start, std::size_t lengt
 }  // namespace
 
 Terminal::Terminal(std::FILE* in, std::FILE* out, std::FILE* err, AnswerPolicy policy)
-    : in_(in), out_(out), err_(err), policy_(std::move(policy)), highlight_(isatty(fileno(err)) == 1), inIsTerminal_(isatty(fileno(in)) == 1), progress_(err)
+    : in_(in), out_(out), err_(err), policy_(std::move(policy)), highlight_(isatty(fileno(err)) == 1),
+      inIsTerminal_(isatty(fileno(in)) == 1), outIsTerminal_(isatty(fileno(out)) == 1), progress_(err)
 {
 }
 
@@ -49,14 +50,22 @@ void Terminal::Follow(LineList& report)
         progress_.Clear();
         for (std::size_t i = change.first; i < change.first + change.count && i < report.Count(); ++i)
             std::fprintf(out_, "%s\n", EscapeForTerminal(report.Line(i)).c_str());
-        std::fflush(out_);
+        // A pipe or a file takes the report in blocks; it is written out before anything goes
+        // to err, so the two keep their order where they meet.
+        if (outIsTerminal_) std::fflush(out_);
     });
+}
+
+void Terminal::MakeWayForMessage()
+{
+    progress_.Clear();
+    std::fflush(out_);
 }
 
 void Terminal::Notice(const std::string& text, const std::string&)
 {
     showedNotice_ = true;
-    progress_.Clear();
+    MakeWayForMessage();
     std::string shown = MessageForTerminal(text);
     if (text == runtext::kRegexpError && !regexpDetail_.empty()) {
         shown += ' ';
@@ -74,7 +83,7 @@ DesktopAnswer Terminal::AskYesNoCancel(const std::string& text, const std::strin
 
 bool Terminal::Ask(const std::string& text)
 {
-    progress_.Clear();
+    MakeWayForMessage();
     std::fprintf(err_, "%s [y/N] ", MessageForTerminal(text).c_str());
     bool yes = false;
     if (const std::optional<bool> decided = PolicyAnswer(text)) {
@@ -110,7 +119,7 @@ void Terminal::ShowOccurrence(const OccurrenceBox& box, const OccurrenceDetails&
         if (run_) run_->OnProcessAll(true);
         return;
     }
-    progress_.Clear();
+    MakeWayForMessage();
     std::string before;
     std::string after;
     ContextAround(box.text, box.selectionStart, box.selectionLength, before, after);

@@ -81,8 +81,9 @@ public:
     // The targets are being listed: the progress line counts the walk's entries.
     void StartListing() { progress_.StartListing(); }
     void OnFinderNotify(std::int32_t, const char* path, int) override { progress_.Walked(path); }
-    // Removes the progress line, if shown, before other output on err.
-    void ClearProgress() { progress_.Clear(); }
+    // Before other output on err: removes the progress line, if shown, and writes out the
+    // report so far.
+    void MakeWayForMessage();
     // Whether the shown occurrence is highlighted in colour (by default: err is a terminal).
     void SetHighlight(bool on) { highlight_ = on; }
 
@@ -110,6 +111,8 @@ private:
     bool highlight_;
     // Whether in_ is a terminal (which echoes the answers itself).
     bool inIsTerminal_;
+    // Whether out_ is a terminal, where each report line is shown at once.
+    bool outIsTerminal_;
     // The run the answers go to.
     SearchRun* run_ = nullptr;
     // An occurrence is shown and its answer not yet read.

@@ -106,7 +106,7 @@ bool BuildTargets(const CliOptions& options, TargetList& targets, std::vector<st
         ExpandTargets(targets, finder, options.expand);
     }
     targets.NormalizeRefilledTargets();
-    terminal.ClearProgress();
+    terminal.MakeWayForMessage();
     return allListed;
 }
 
@@ -138,7 +138,7 @@ int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, 
     else if (!job.searchOnly && !options.noUndo) run.SetUndoJournal(&journal);
     run.SetArchiverPath(archiverPath);
     run.SetNoteSink([&terminal](const RunNote& note) {
-        terminal.ClearProgress();
+        terminal.MakeWayForMessage();
         PrintNote(note);
     });
     terminal.Attach(&run);
@@ -151,6 +151,7 @@ int Run(const CliOptions& options, const JobSettings& job, TargetList& targets, 
     if (terminal.ShowedNotice()) return kExitError;
     if (report.Count() == 0) return kExitNothing;
     const RunState& state = run.State();
+    terminal.MakeWayForMessage();
     if (!job.searchOnly && !options.diff) PrintSummary(state);
     if (state.unchangedTargets > 0) return kExitTargetFailed;
     if (state.unreadTargets > 0) return kExitError;

@@ -35,8 +35,9 @@ void ReadBuffer::Free()
     StartFile();
 }
 
-void ReadBuffer::StartFile()
+void ReadBuffer::StartFile(std::uint64_t sizeAtOpen)
 {
+    sizeAtOpen_ = sizeAtOpen;
     size_ = carry_ = context_ = position = searchFrom = 0;
     carryFrom_ = kNoCarryFrom;
     chunkOffset_ = linesCounted_ = countedTo_ = 0;
@@ -66,6 +67,9 @@ constexpr std::size_t kCountBlock = 1 << 16;
 bool ReadBuffer::AtEndOfFile(int descriptor) const
 {
     // The chunks are read one after the other, so the file offset is where the chunk ends.
+    // Short of the size the file had when it was opened, it cannot be at its end: a file that
+    // shrank since gives its end to the next read.
+    if (chunkOffset_ + size_ < sizeAtOpen_) return false;
     struct stat st {};
     return fstat(descriptor, &st) == 0 && S_ISREG(st.st_mode) &&
            chunkOffset_ + size_ >= static_cast<std::uint64_t>(st.st_size);

@@ -53,8 +53,9 @@ public:
     // Gives the memory back.
     void Free();
 
-    // Starts a new file: nothing carried, no line counted.
-    void StartFile();
+    // Starts a new file of sizeAtOpen bytes (its size when it was opened; it may still grow):
+    // nothing carried, no line counted.
+    void StartFile(std::uint64_t sizeAtOpen = 0);
     // Moves the carried tail, with the context before it, to the front and fills the chunk
     // from descriptor. Resets position and searchFrom.
     Fill ReadChunk(int descriptor, const ChunkReader& reader);
@@ -121,6 +122,8 @@ private:
     int error_ = 0;
     // The file offset of the chunk's first byte.
     std::uint64_t chunkOffset_ = 0;
+    // The file's size when it was opened: no chunk ending before it is the last.
+    std::uint64_t sizeAtOpen_ = 0;
     // Line feeds in the file's bytes [0, countedTo_); countedTo_ only grows within a file,
     // and only when a line number is asked for.
     std::uint64_t linesCounted_ = 0;

@@ -62,7 +62,7 @@ int SearchRun::ScanContent(const std::string& path)
     std::string readFailure;
     state_.fileState = kFileReading;
     ReadBuffer& buffer = state_.readBuffer;
-    buffer.StartFile();
+    buffer.StartFile(static_cast<std::uint64_t>(opened.st_size));
     while (state_.running) {
         PumpNow();
         ReadBuffer::Fill fill = buffer.ReadChunk(fd, reader_);

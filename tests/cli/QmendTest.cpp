@@ -172,6 +172,14 @@ TEST_F(QmendTest, EveryFailedTargetIsToldAndSetsTheExitStatus)
               std::string::npos);
     EXPECT_EQ(ReadFile(path), text);
     EXPECT_EQ(Entries(), 1u);
+    // Both streams into one file (the "#" drops the fixture's own redirections): the report so
+    // far is written out before each message, so the caption comes first.
+    Qmend("-a -y -r X b t.txt > both 2>&1 #", "", "ulimit -f 4;");
+    const std::string both = ReadFile(dir / "both");
+    const std::size_t message = both.find("qmend: " + path + ": cannot write");
+    EXPECT_NE(message, std::string::npos) << both;
+    EXPECT_LT(both.find("file write error\n" + path + ": cannot write"), message) << both;
+    std::remove((dir / "both").c_str());
     // The directory refuses a new file to nobody, who may write the file, and who may run the
     // program from its home.
     ASSERT_EQ(chmod(dir.Path().c_str(), 0755) | chmod(path.c_str(), 0666) | chmod(home.Folder().c_str(), 0755), 0);
