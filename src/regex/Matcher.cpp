@@ -243,6 +243,13 @@ private:
     bool memo_enter(const sub_expr* n, const char* p, const char* run_end = nullptr);
 
     bool test_assertion(const assertion_node* a, const char* p);
+    // Whether a look-around whose body is one byte class holds at p.
+    bool one_byte_holds(const assertion_node* a, const char* p) const
+    {
+        const char* at = a->behind ? p - 1 : p;
+        bool found = at >= begin_ && at < end_ && a->byte_set.test(static_cast<unsigned char>(*at));
+        return found != a->negative;
+    }
     const char* next_greedy(const repeat_node* r, const char* from, const char* low) const;
     const char* next_lazy(const repeat_node* r, const char* from, const char* limit) const;
     void start_greedy_repeat(const repeat_node* r, const sub_expr*& n, const char*& p);
@@ -724,11 +731,8 @@ void backtracker::loop_quantifier(const quant_loop* l, const sub_expr*& n, const
 
 bool backtracker::test_assertion(const assertion_node* a, const char* p)
 {
-    if (a->one_byte) {
-        const char* at = a->behind ? p - 1 : p;
-        bool found = at >= begin_ && at < end_ && a->byte_set.test(static_cast<unsigned char>(*at));
-        return found != a->negative;
-    }
+    if (a->one_byte)
+        return one_byte_holds(a, p);
     bool restore = a->captures && a->negative;
     std::vector<backref_tag> before;
     if (restore)
@@ -894,6 +898,10 @@ bool backtracker::run(const sub_expr* n, const char* p)
             break;
         case node_kind::assertion: {
             auto* a = static_cast<const assertion_node*>(n);
+            if (a->one_byte) {
+                n = one_byte_holds(a, p) ? a->next : nullptr;
+                break;
+            }
             bool keep = a->captures && !a->negative && keep_undo();
             if (keep)
                 save_snapshot();
