@@ -238,9 +238,14 @@ private:
     uint64_t* memo_word(int row, const char* p, bool create);
     bool memo_failed(int row, const char* p);
     void memo_mark(int row, const char* p);
-    // Enter a remembered node: false when its state failed before; else notes the state so
-    // it is marked when everything from here failed.
-    bool memo_enter(const sub_expr* n, const char* p, const char* run_end = nullptr);
+    // Enter a node: false when its state is remembered as failed; else, while failures are
+    // remembered, notes the state so it is marked when everything from here failed. The
+    // test that the memo is off is inline, as it is on most entries.
+    bool memo_enter(const sub_expr* n, const char* p, const char* run_end = nullptr)
+    {
+        return !memo_on_ || n->memo_row < 0 || remembered_enter(n, p, run_end);
+    }
+    bool remembered_enter(const sub_expr* n, const char* p, const char* run_end);
 
     bool test_assertion(const assertion_node* a, const char* p);
     // Whether a look-around whose body is one byte class holds at p.
@@ -406,10 +411,8 @@ void backtracker::memo_mark(int row, const char* p)
         *w |= uint64_t(1) << (static_cast<size_t>(p - begin_) & 63);
 }
 
-bool backtracker::memo_enter(const sub_expr* n, const char* p, const char* run_end)
+bool backtracker::remembered_enter(const sub_expr* n, const char* p, const char* run_end)
 {
-    if (!memo_on_ || n->memo_row < 0)
-        return true;
     int row = memo_row(n, p);
     if (memo_failed(row, p))
         return false;
