@@ -198,19 +198,24 @@ search_scratch& thread_scratch()
 
 }  // namespace
 
-// One search: the subject, the records, the backtracking stack and the memo.
+// The searches of one subject, one after another: the records, the backtracking stack and
+// the memo of the search in progress.
 class backtracker {
 public:
-    backtracker(const Pattern& pattern, backref_tag* groups, quant_slot* quants, const char* begin, const char* end,
-                const char* forbid_empty_at);
+    backtracker(const Pattern& pattern, backref_tag* groups, quant_slot* quants, const char* begin, const char* end);
     ~backtracker();
     backtracker(const backtracker&) = delete;
     backtracker& operator=(const backtracker&) = delete;
+
+    // Start a new search of the same subject: its step count, budget and memo begin afresh.
+    void begin_search(const char* forbid_empty_at);
 
     // One attempt at start: true when the pattern matches there.
     bool attempt(const char* start);
     // The end of the run scanned by a leading repeat in the last attempt (or null).
     const char* lead_run_end() const { return lead_run_end_; }
+    const char* subject_begin() const { return begin_; }
+    const char* subject_end() const { return end_; }
 
 private:
     bool run(const sub_expr* n, const char* p);
@@ -233,11 +238,23 @@ private:
     uint64_t* memo_word(int row, const char* p, bool create);
     bool memo_failed(int row, const char* p);
     void memo_mark(int row, const char* p);
-    // Enter a remembered node: false when its state failed before; else notes the state so
-    // it is marked when everything from here failed.
-    bool memo_enter(const sub_expr* n, const char* p, const char* run_end = nullptr);
+    // Enter a node: false when its state is remembered as failed; else, while failures are
+    // remembered, notes the state so it is marked when everything from here failed. The
+    // test that the memo is off is inline, as it is on most entries.
+    bool memo_enter(const sub_expr* n, const char* p, const char* run_end = nullptr)
+    {
+        return !memo_on_ || n->memo_row < 0 || remembered_enter(n, p, run_end);
+    }
+    bool remembered_enter(const sub_expr* n, const char* p, const char* run_end);
 
     bool test_assertion(const assertion_node* a, const char* p);
+    // Whether a look-around whose body is one byte class holds at p.
+    bool one_byte_holds(const assertion_node* a, const char* p) const
+    {
+        const char* at = a->behind ? p - 1 : p;
+        bool found = at >= begin_ && at < end_ && a->byte_set.test(static_cast<unsigned char>(*at));
+        return found != a->negative;
+    }
     const char* next_greedy(const repeat_node* r, const char* from, const char* low) const;
     const char* next_lazy(const repeat_node* r, const char* from, const char* limit) const;
     void start_greedy_repeat(const repeat_node* r, const sub_expr*& n, const char*& p);
@@ -253,7 +270,7 @@ private:
     const char* end_;                     // one past the subject's last byte
     const char* start_ = nullptr;         // where the present attempt began
     const char* first_start_ = nullptr;   // where the first attempt began
-    const char* forbid_empty_at_;         // an empty match starting here is refused
+    const char* forbid_empty_at_ = nullptr;  // an empty match starting here is refused
     const char* stack_limit_;             // lowest machine stack address a body may run at
     const char* lead_run_end_ = nullptr;  // end of the run scanned by a leading repeat
     const char* assert_end_ = nullptr;    // where the last finished body ended
@@ -281,16 +298,31 @@ private:
 };
 
 backtracker::backtracker(const Pattern& pattern, backref_tag* groups, quant_slot* quants, const char* begin,
-                         const char* end, const char* forbid_empty_at)
+                         const char* end)
     : pattern_(pattern), groups_(groups), quants_(quants), begin_(begin), end_(end),
-      forbid_empty_at_(forbid_empty_at), stack_limit_(thread_stack_limit()), scratch_(thread_scratch()),
-      stack_(scratch_.stack), saved_groups_(scratch_.groups), saved_quants_(scratch_.quants),
+      stack_limit_(thread_stack_limit()), scratch_(thread_scratch()), stack_(scratch_.stack),
+      saved_groups_(scratch_.groups), saved_quants_(scratch_.quants),
       page_words_((static_cast<size_t>(pattern.memo_rows_) << memo_page_shift) / 64)
 {
     const search_limits& l = pattern.limits();
     budget_ = l.base_steps + l.steps_per_byte * static_cast<uint64_t>(end - begin);
     remember_after_ = l.remember_after_steps;
-    if (remember_after_ == 0 && pattern.memo_rows_ > 0)
+}
+
+void backtracker::begin_search(const char* forbid_empty_at)
+{
+    forbid_empty_at_ = forbid_empty_at;
+    first_start_ = nullptr;
+    steps_ = 0;
+    must_checked_ = false;
+    if (memo_on_) {
+        pages_.clear();
+        failed_runs_.clear();
+        memo_bytes_ = 0;
+        memo_full_ = false;
+        memo_on_ = false;
+    }
+    if (remember_after_ == 0 && pattern_.memo_rows_ > 0)
         start_memo();
 }
 
@@ -379,10 +411,8 @@ void backtracker::memo_mark(int row, const char* p)
         *w |= uint64_t(1) << (static_cast<size_t>(p - begin_) & 63);
 }
 
-bool backtracker::memo_enter(const sub_expr* n, const char* p, const char* run_end)
+bool backtracker::remembered_enter(const sub_expr* n, const char* p, const char* run_end)
 {
-    if (!memo_on_ || n->memo_row < 0)
-        return true;
     int row = memo_row(n, p);
     if (memo_failed(row, p))
         return false;
@@ -704,11 +734,8 @@ void backtracker::loop_quantifier(const quant_loop* l, const sub_expr*& n, const
 
 bool backtracker::test_assertion(const assertion_node* a, const char* p)
 {
-    if (a->one_byte) {
-        const char* at = a->behind ? p - 1 : p;
-        bool found = at >= begin_ && at < end_ && a->byte_set.test(static_cast<unsigned char>(*at));
-        return found != a->negative;
-    }
+    if (a->one_byte)
+        return one_byte_holds(a, p);
     bool restore = a->captures && a->negative;
     std::vector<backref_tag> before;
     if (restore)
@@ -874,6 +901,10 @@ bool backtracker::run(const sub_expr* n, const char* p)
             break;
         case node_kind::assertion: {
             auto* a = static_cast<const assertion_node*>(n);
+            if (a->one_byte) {
+                n = one_byte_holds(a, p) ? a->next : nullptr;
+                break;
+            }
             bool keep = a->captures && !a->negative && keep_undo();
             if (keep)
                 save_snapshot();
@@ -1049,28 +1080,54 @@ const char* Pattern::line_candidate(const char* begin, const char* pos, const ch
     return nullptr;
 }
 
+namespace {
+
+// The quantifier counters of a search: on the machine stack for the usual few.
+class quant_slots {
+public:
+    explicit quant_slots(int count)
+    {
+        if (count > inline_count) {
+            heap_.reset(new quant_slot[static_cast<size_t>(count)]);
+            slots_ = heap_.get();
+        }
+    }
+    quant_slots(const quant_slots&) = delete;
+    quant_slots& operator=(const quant_slots&) = delete;
+    quant_slot* data() { return slots_; }
+
+private:
+    static constexpr int inline_count = 16;
+    quant_slot inline_[inline_count];
+    std::unique_ptr<quant_slot[]> heap_;
+    quant_slot* slots_ = inline_;
+};
+
+}  // namespace
+
 bool Pattern::search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
                      MatchResults& results) const
 {
     if (results.size() != static_cast<size_t>(group_count_))
         results.resize(static_cast<size_t>(group_count_));
-    else
-        results.reset();
+    quant_slots slots(quantifier_count_);
+    backtracker machine(*this, results.records().data(), slots.data(), begin, end);
+    return search_with(machine, slots.data(), from, forbid_empty_at, results);
+}
+
+bool Pattern::search_with(backtracker& machine, quant_slot* slots, const char* from, const char* forbid_empty_at,
+                          MatchResults& results) const
+{
+    const char* begin = machine.subject_begin();
+    const char* end = machine.subject_end();
+    results.reset();
     results.set_subject_begin(begin);
     results.set_stopped(search_stop::none);
     if (!compiled_ || end - from < min_width_ || !dfa_start(from, end))
         return false;
 
-    constexpr int inline_slots = 16;
-    quant_slot local_slots[inline_slots];
-    std::unique_ptr<quant_slot[]> heap_slots;
-    quant_slot* slots = local_slots;
-    if (quantifier_count_ > inline_slots) {
-        heap_slots.reset(new quant_slot[static_cast<size_t>(quantifier_count_)]);
-        slots = heap_slots.get();
-    }
     std::fill_n(slots, quantifier_count_, quant_slot{0, nullptr, nullptr});
-    backtracker machine(*this, results.records().data(), slots, begin, end, forbid_empty_at);
+    machine.begin_search(forbid_empty_at);
     const char* last = end - min_width_;
     try {
         for (const char* p = from; p <= last;) {
@@ -1125,11 +1182,15 @@ bool Pattern::global_match(const char* begin, const char* end, MatchResults& res
     // next, and copied out once: many matches neither regrow a vector nor touch new memory.
     thread_local std::vector<backref_tag> kept;
     kept.clear();
+    // One matcher serves every search of the loop; each search still starts afresh.
     MatchResults one;
+    one.resize(static_cast<size_t>(group_count_));
+    quant_slots slots(quantifier_count_);
+    backtracker machine(*this, one.records().data(), slots.data(), begin, end);
     bool found = false;
     const char* from = begin;
     const char* forbid = nullptr;
-    while (from <= end && search(begin, end, from, forbid, one)) {
+    while (from <= end && search_with(machine, slots.data(), from, forbid, one)) {
         found = true;
         const std::vector<backref_tag>& recs = one.records();
         if (flags_ & ALLBACKREFS)

@@ -48,6 +48,8 @@ struct prefix_searcher;
 struct multi_prefix;
 struct start_scan;
 class lazy_dfa;
+class backtracker;
+struct quant_slot;
 
 // When a search lets a lazy DFA find where the match lies before the matcher fills in
 // its groups (only for patterns the DFA can follow).
@@ -149,6 +151,10 @@ private:
     // Search once from `from` within [begin, end); forbid_empty_at bars an empty match there.
     bool search(const char* begin, const char* end, const char* from, const char* forbid_empty_at,
                 MatchResults& results) const;
+    // The same with a matcher made for [begin, end) that holds results' records and slots
+    // as its counters; results must already hold one record per group.
+    bool search_with(backtracker& machine, quant_slot* slots, const char* from, const char* forbid_empty_at,
+                     MatchResults& results) const;
     const char* next_candidate(const char* begin, const char* pos, const char* last, const char* end) const;
     const char* lead_candidate(const char* pos, const char* last, const char* end) const;
     // Build the replacement of one match into out; "$`" starts at prefix_begin, "$'" ends at suffix_end.
