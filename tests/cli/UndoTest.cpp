@@ -150,10 +150,13 @@ TEST_F(UndoTest, ABatchedRunKilledMidwayLeavesEachFileWholeAndIsUndoneCompletely
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     kill(child.pid, SIGKILL);
     Finish(child);
+    int untouched = 0;
     for (int i = 0; i < kFiles; ++i) {
         const std::string now = ReadFile(dir / std::to_string(i));
         EXPECT_TRUE(now == "foo" + padding || now == "bar" + padding) << i;
+        untouched += now == "foo" + padding;
     }
+    EXPECT_GT(untouched, 0) << "the kill came after the run's end";
 
     const Outcome undone = Qmend("--undo -y");
     EXPECT_EQ(undone.status, 0) << undone.err;
