@@ -24,7 +24,7 @@ bool ReadBuffer::Allocate(std::uint32_t bufferSize, std::uint32_t overlap)
     overlap_ = overlap;
     if (!Reserve(bufferSize)) return false;
     bufferSize_ = bufferSize;
-    StartFile();
+    StartFile(0);
     return true;
 }
 
@@ -32,7 +32,7 @@ void ReadBuffer::Free()
 {
     bytes_.reset();
     bufferSize_ = overlap_ = capacity_ = 0;
-    StartFile();
+    StartFile(0);
 }
 
 void ReadBuffer::StartFile(std::uint64_t sizeAtOpen)

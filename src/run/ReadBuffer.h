@@ -55,7 +55,7 @@ public:
 
     // Starts a new file of sizeAtOpen bytes (its size when it was opened; it may still grow):
     // nothing carried, no line counted.
-    void StartFile(std::uint64_t sizeAtOpen = 0);
+    void StartFile(std::uint64_t sizeAtOpen);
     // Moves the carried tail, with the context before it, to the front and fills the chunk
     // from descriptor. Resets position and searchFrom.
     Fill ReadChunk(int descriptor, const ChunkReader& reader);

@@ -129,8 +129,9 @@ bool ReplacementFile::Relinked()
     // Only the status-change time is taken anew: a change of the content, size or file since
     // it was read still shows.
     struct stat now {};
-    if (stat(targetPath_.c_str(), &now) == 0) targetStatus_.st_ctim = now.st_ctim;
-    return StillAsRead();
+    const bool found = stat(targetPath_.c_str(), &now) == 0;
+    if (found) targetStatus_.st_ctim = now.st_ctim;
+    return Unchanged(found, now);
 }
 
 ReplacementFile::Outcome ReplacementFile::Withdraw(const std::string& why)
@@ -143,7 +144,13 @@ ReplacementFile::Outcome ReplacementFile::Withdraw(const std::string& why)
 bool ReplacementFile::StillAsRead()
 {
     struct stat now {};
-    if (stat(targetPath_.c_str(), &now) == 0 && FileIdentity::Of(targetStatus_).Unchanged(FileIdentity::Of(now))) return true;
+    const bool found = stat(targetPath_.c_str(), &now) == 0;
+    return Unchanged(found, now);
+}
+
+bool ReplacementFile::Unchanged(bool found, const struct stat& now)
+{
+    if (found && FileIdentity::Of(targetStatus_).Unchanged(FileIdentity::Of(now))) return true;
     failure_ = runtext::kFileChanged;
     Discard();
     return false;

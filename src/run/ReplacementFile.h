@@ -89,6 +89,8 @@ private:
     // Whether the target is still the file that was read; if not, notes that and removes
     // the temporary file.
     bool StillAsRead();
+    // The same judged on the target's status `now` (found: the target exists).
+    bool Unchanged(bool found, const struct stat& now);
     // Gives the temporary file the target's owner and group where they differ; false if not allowed.
     bool GiveOwner();
 

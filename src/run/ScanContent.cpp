@@ -175,8 +175,7 @@ void SearchRun::PrepareRewrite(ScannedTarget& target)
     // rename is the real test.
     FileHandle probe;
     if (!probe.WaitReplaceable(seams_.desktop, true, 0, file.Target().c_str())) {
-        target.refusal = std::strerror(errno);
-        file.Discard();
+        target.outcome = file.Withdraw(std::strerror(errno));
         return;
     }
     target.outcome = file.Prepare();
@@ -201,6 +200,6 @@ bool SearchRun::FinishRewrite(ScannedTarget& target)
     case ReplacementFile::Outcome::Ready:
     case ReplacementFile::Outcome::Refused: break;
     }
-    ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, target.refusal.empty() ? file.Reason() : target.refusal});
+    ReportFailure(runtext::kFileWriteError, {RunNote::Kind::Unchanged, path, file.Reason()});
     return false;
 }

@@ -170,19 +170,22 @@ void SearchRun::FailInitialization()
     Report(runtext::kDone);
 }
 
-void SearchRun::PumpNow()
+bool SearchRun::PumpDue()
 {
     const auto now = std::chrono::steady_clock::now();
-    if (!state_.processAll || now - lastPump_ < kPumpInterval) return;
+    if (now - lastPump_ < kPumpInterval) return false;
     lastPump_ = now;
-    seams_.desktop.PumpMessages();
+    return true;
+}
+
+void SearchRun::PumpNow()
+{
+    if (state_.processAll && PumpDue()) seams_.desktop.PumpMessages();
 }
 
 void SearchRun::PumpDuringSearch()
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPump_ < kPumpInterval) return;
-    lastPump_ = now;
+    if (!PumpDue()) return;
     seams_.desktop.PumpMessages();
     // No occurrence is shown while the engine searches, so "Search/Replace!" or "Skip this
     // word" clicked meanwhile answers nothing; "Skip this file" and Cancel still count.

@@ -132,8 +132,6 @@ private:
         int source = -1;
         // How far the rewrite got: Ready once prepared, then Replaced, Changed or Refused.
         ReplacementFile::Outcome outcome = ReplacementFile::Outcome::Refused;
-        // Why the rewrite was refused before its file was asked (the access check).
-        std::string refusal;
     };
 
     // Handles target i of the list: scans its content, then finishes it at once or, while
@@ -211,6 +209,8 @@ private:
     void Tell(const RunNote& note);
     // Shows running state values in the page's boxes.
     void PushValues();
+    // Whether 50 ms have passed since messages were last handled; if so, the time restarts.
+    bool PumpDue();
     // Under "Process all !", handles pending window messages at most once per 50 ms, so that
     // Cancel can be clicked while the run asks nothing more.
     void PumpNow();

@@ -12,11 +12,12 @@
  *     undone <seconds since 1970>
  * Each change's line is written and flushed before the change is made, so a run stopped at
  * any moment leaves a journal that names every change it made (and possibly some of the
- * batch it was making that it did not get to make, which an undo passes over where their
- * kept original is a link to the target itself). The folder is made at the first change: a
- * run that changes nothing keeps no record, and one whose every change was refused before it
- * was made removes its record at the end. When a record is kept, the oldest ones beyond the
- * newest kKeptRuns are removed at the end of its run.
+ * batch it was making that it did not get to make, which an undo passes over where the
+ * target is still its kept original, linked or copied). The folder is made at the first
+ * change: a run that changes nothing keeps no record, and one whose every change was refused
+ * before it was made removes its record at the end. When a record is kept, the oldest ones
+ * beyond the newest kKeptRuns are removed at the end of its run (a killed run removes none;
+ * the next one does).
  */
 #pragma once
 
