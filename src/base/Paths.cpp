@@ -8,11 +8,13 @@
  */
 #include "base/Paths.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -152,6 +154,29 @@ int GetPathKind(const char* path)
     if (S_ISDIR(info.st_mode))
         return kPathDirectory;
     return kPathNothing;
+}
+
+OpenedPath OpenPathKind(const char* path)
+{
+    OpenedPath opened;
+    if (path == nullptr || IsDotName(path) || IsDotName(CutPath(path).name))
+        return opened;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd == -1 || fstat(fd, &opened.status) != 0) {
+        opened.error = errno;
+        if (fd != -1)
+            close(fd);
+        opened.kind = GetPathKind(path);
+        return opened;
+    }
+    if (S_ISREG(opened.status.st_mode)) {
+        opened.kind = kPathFile;
+        opened.fd = fd;
+        return opened;
+    }
+    opened.kind = S_ISDIR(opened.status.st_mode) ? kPathDirectory : kPathNothing;
+    close(fd);
+    return opened;
 }
 
 std::string ResolveDotComponents(const std::string& path)

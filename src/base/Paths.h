@@ -9,6 +9,8 @@
  */
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "base/CDynString.h"
@@ -46,6 +48,20 @@ PathParts CutPath(const char* path);
 // 0 for none, ".", "..", a last component "." or "..", a missing or unreadable path, a FIFO,
 // socket or device; 1 for a regular file; 2 for a directory. Symbolic links are followed.
 int GetPathKind(const char* path);
+
+// A path opened for reading with its GetPathKind, both from one lookup of the path.
+struct OpenedPath {
+    int kind = kPathNothing;
+    // A regular file's descriptor (the caller closes it) and status; -1 for other kinds.
+    int fd = -1;
+    struct stat status {};
+    // errno of a failed open, whose kind then comes from GetPathKind.
+    int error = 0;
+};
+
+// Opens path without waiting on a FIFO or taking it as a controlling terminal, and tells its
+// kind from the open descriptor, which is kept only for a regular file.
+OpenedPath OpenPathKind(const char* path);
 
 // The path with its "." and ".." components resolved by the file system: a path ending in
 // one becomes the directory it names; otherwise the directory part is resolved and the last

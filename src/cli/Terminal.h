@@ -70,6 +70,7 @@ public:
     void ShowProcessAll(bool) override {}
     void ShowCurrentTarget(const std::string& path) override { progress_.SetCurrent(path); }
     void ShowOccurrence(const OccurrenceBox& box, const OccurrenceDetails& details) override;
+    bool ShowsUnaskedOccurrences() const override { return false; }
     void ShowBoxText(const std::string&) override {}
     std::string GoLabel() const override { return goLabel_; }
     void SetGoLabel(const std::string& label) override { goLabel_ = label; }

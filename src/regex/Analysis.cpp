@@ -29,6 +29,16 @@ void gather_literals(const sub_expr* chain, prefix_searcher& ps)
             break;
 }
 
+// Whether chain, up to the end of its group, is nothing but literal characters.
+bool only_literals(const sub_expr* chain)
+{
+    prefix_searcher ps;
+    const sub_expr* n = chain;
+    while (n != nullptr && !n->terminal() && literal_text(n, ps))
+        n = n->next;
+    return n != nullptr && n->kind == node_kind::group_end;
+}
+
 // The first node of chain that is not a zero-width anchor.
 sub_expr* skip_anchors(sub_expr* chain)
 {
@@ -162,7 +172,11 @@ void Pattern::analyse(bool has_recursion)
     }
     if (!try_every_start_)
         return;
-    if (build_prefix(lead) || build_prefixes(lead))
+    if (build_prefix(lead)) {
+        literal_only_ = lead == first && group_count_ == 1 && only_literals(first);
+        return;
+    }
+    if (build_prefixes(lead))
         return;
     char_set starts;
     if (!top_->first_bytes(starts)) {

@@ -197,7 +197,6 @@ int CRegexp::FindAll(std::string_view text, CWexList<MatchSpan>* list, int start
 int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* list, std::size_t start,
                      std::size_t subjectStart)
 {
-    m_lastMatch.release();
     m_lastText = nullptr;
     m_lastStop = regex::search_stop::none;
     if (!m_pattern || text == nullptr || subjectStart > start || start > length ||
@@ -206,7 +205,8 @@ int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* 
     const char* end = text + length;
     const char* from = text + start;
     const char* noEmptyAt = nullptr;
-    regex::MatchResults one;
+    // Both result sets are members, so a search per occurrence allocates nothing.
+    regex::MatchResults& one = m_nextMatch;
     int count = 0;
     while (from <= end && m_pattern->search_from(text + subjectStart, end, from, one, noEmptyAt)) {
         count += CollectSpans(one, text, 0, list);
@@ -220,7 +220,6 @@ int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* 
     }
     m_lastStop = one.stopped();
     if (m_lastStop != regex::search_stop::none) {
-        m_lastMatch.release();
         m_lastText = nullptr;
         return -1;
     }

@@ -144,6 +144,8 @@ private:
     // The last match of a search with a separate subject start (unmatched when none); its
     // records point into that search's text.
     regex::MatchResults m_lastMatch;
+    // The records the next search of that kind fills before they become m_lastMatch.
+    regex::MatchResults m_nextMatch;
     // The text of that search; null when no match is kept.
     const char* m_lastText = nullptr;
     // The cancel flag given to every compiled pattern; null for none.

@@ -96,16 +96,30 @@ const char* probe_find(const prefix_searcher& ps, const char* from, const char* 
     const auto byte1 = V::splat(static_cast<char>(ps.text[ps.probe1] | f1));
     const auto byte2 = V::splat(static_cast<char>(ps.text[ps.probe2] | f2));
     const auto fold1 = V::splat(f1), fold2 = V::splat(f2);
+    auto candidates = [&](const char* at) {
+        return V::both(V::equal(V::either(V::load(at + ps.probe1), fold1), byte1),
+                       V::equal(V::either(V::load(at + ps.probe2), fold2), byte2));
+    };
+    auto verify = [&](const char* at, uint32_t mask) -> const char* {
+        for (; mask != 0; mask &= mask - 1)
+            if (prefix_at(ps, at + __builtin_ctz(mask)))
+                return at + __builtin_ctz(mask);
+        return nullptr;
+    };
     const char* p = from;
-    for (; last_start - p >= V::width - 1; p += V::width) {
-        auto at1 = V::equal(V::either(V::load(p + ps.probe1), fold1), byte1);
-        auto at2 = V::equal(V::either(V::load(p + ps.probe2), fold2), byte2);
-        for (uint32_t mask = V::mask(V::both(at1, at2)); mask != 0; mask &= mask - 1) {
-            const char* cand = p + __builtin_ctz(mask);
-            if (prefix_at(ps, cand))
-                return cand;
-        }
+    // Two vectors a step: most steps hold no candidate, and one test says so for both.
+    for (; last_start - p >= 2 * V::width - 1; p += 2 * V::width) {
+        const auto near = candidates(p), far = candidates(p + V::width);
+        if (V::mask(V::either(near, far)) == 0)
+            continue;
+        if (const char* found = verify(p, V::mask(near)))
+            return found;
+        if (const char* found = verify(p + V::width, V::mask(far)))
+            return found;
     }
+    for (; last_start - p >= V::width - 1; p += V::width)
+        if (const char* found = verify(p, V::mask(candidates(p))))
+            return found;
     return p <= last_start ? horspool_find(ps, p, last_start) : nullptr;
 }
 

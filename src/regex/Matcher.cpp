@@ -1125,6 +1125,13 @@ bool Pattern::search_with(backtracker& machine, quant_slot* slots, const char* f
     results.set_stopped(search_stop::none);
     if (!compiled_ || end - from < min_width_ || !dfa_start(from, end))
         return false;
+    if (literal_only_) {
+        const char* p = prefix_->find(from, end - min_width_);
+        if (p == nullptr)
+            return false;
+        results.records()[0] = backref_tag{p, p + prefix_->text.size(), true, nullptr};
+        return true;
+    }
 
     std::fill_n(slots, quantifier_count_, quant_slot{0, nullptr, nullptr});
     machine.begin_search(forbid_empty_at);

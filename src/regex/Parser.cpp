@@ -647,6 +647,7 @@ void Pattern::compile()
     compiled_ = false;
     arena_ = std::make_unique<arena_allocator>();
     prefix_.reset();
+    literal_only_ = false;
     prefixes_.reset();
     lead_suffix_.reset();
     lead_repeat_ = nullptr;

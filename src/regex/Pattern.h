@@ -185,6 +185,7 @@ private:
     std::vector<subst_piece> pieces_;                // the parsed substitution
     match_group* top_ = nullptr;                     // the group node of group 0
     std::unique_ptr<prefix_searcher> prefix_;        // literal every match begins with, if any
+    bool literal_only_ = false;                      // the pattern is prefix_ and nothing else: where it is found is the match
     std::unique_ptr<multi_prefix> prefixes_;         // literals every match begins with one of, if any
     std::unique_ptr<prefix_searcher> lead_suffix_;   // literal right after a leading repeat, if any
     const repeat_node* lead_repeat_ = nullptr;       // that leading repeat

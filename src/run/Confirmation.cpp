@@ -48,6 +48,7 @@ void ScrollTo(OccurrenceBox& box)
 void SearchRun::ShowContentOccurrence(const std::string& path, std::size_t start, std::size_t length,
                                       const std::string* replacement)
 {
+    if (Unasked()) return;
     ReadBuffer& buffer = state_.readBuffer;
     const std::string_view chunk = buffer.Chunk();
     OccurrenceBox box;
@@ -74,6 +75,7 @@ void SearchRun::ShowContentOccurrence(const std::string& path, std::size_t start
 void SearchRun::ShowNameOccurrence(const std::string& path, const std::string& name, std::size_t position,
                                    std::size_t start, std::size_t length, const std::string* replacement)
 {
+    if (Unasked()) return;
     OccurrenceBox box;
     if (!job_.searchOnly) box.text = "\r\n\r\nReplace this occurence?\r\n";
     box.text += kNameRule + "\r\n" + kNameRule + "\r\n" + kNameRule + "\r\n\r\n";
@@ -91,6 +93,11 @@ void SearchRun::ShowNameOccurrence(const std::string& path, const std::string& n
     if (replacement) details.replacement = *replacement;
     seams_.view.ShowOccurrence(box, details);
     WaitForAnswer();
+}
+
+bool SearchRun::Unasked() const
+{
+    return state_.processAll && !seams_.view.ShowsUnaskedOccurrences();
 }
 
 void SearchRun::WaitForAnswer()

@@ -40,14 +40,13 @@ bool HasNulInHead(int descriptor)
 
 }  // namespace
 
-int SearchRun::ScanContent(const std::string& path)
+int SearchRun::ScanContent(const std::string& path, const OpenedPath& openedPath)
 {
     const bool searchOnly = job_.searchOnly;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat opened {};
-    if (fd == -1 || fstat(fd, &opened) != 0) {
-        ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, std::strerror(errno)});
-        if (fd != -1) close(fd);
+    const int fd = openedPath.fd;
+    const struct stat& opened = openedPath.status;
+    if (fd == -1) {
+        ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, std::strerror(openedPath.error)});
         return 0;
     }
     if (!contentDone_.insert(FileIdentity::Of(opened).File()).second) {

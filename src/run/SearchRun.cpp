@@ -210,21 +210,23 @@ void SearchRun::RunTarget(std::size_t i)
     scanned_.index = i;
     scanned_.path = i < lines.Count() ? lines.Line(i) : std::string();
     seams_.view.ShowCurrentTarget(scanned_.path);
-    scanned_.kind = GetPathKind(scanned_.path.c_str());
     state_.output.clear();
-    if (diff_ != nullptr) return PreviewTarget();
-    if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path);
+    // A content run opens the target as it learns its kind: one lookup of the path.
+    OpenedPath opened = job_.inContent ? OpenPathKind(scanned_.path.c_str()) : OpenedPath{};
+    scanned_.kind = job_.inContent ? opened.kind : GetPathKind(scanned_.path.c_str());
+    if (diff_ != nullptr) return PreviewTarget(opened);
+    if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path, opened);
     batch_.push_back(std::exchange(scanned_, ScannedTarget{}));
     if (!MayBatch()) CommitBatches();
     else if (Rewrites(batch_) >= kBatchRewrites) HandOverBatch();
 }
 
-void SearchRun::PreviewTarget()
+void SearchRun::PreviewTarget(const OpenedPath& opened)
 {
     const ScannedTarget target = std::exchange(scanned_, ScannedTarget{});
     // A preview learns a file's new name before its content, so the file's diff shows both.
     NameOfTarget(target.path, target.kind, target.index);
-    if (job_.inContent && target.kind == kPathFile) ReportFound(target.path, runtext::kFoundInContent, ScanContent(target.path));
+    if (job_.inContent && target.kind == kPathFile) ReportFound(target.path, runtext::kFoundInContent, ScanContent(target.path, opened));
     seams_.progress.StepIt();
 }
 

@@ -31,6 +31,7 @@
 #include "backup/FileChooser.h"
 #include "base/Desktop.h"
 #include "base/LineList.h"
+#include "base/Paths.h"
 #include "base/Progress.h"
 #include "run/DeferredClose.h"
 #include "run/JobSettings.h"
@@ -78,10 +79,14 @@ public:
     bool RunJob();
     // Searches one file's content and, unless search-only, writes its new content, which it
     // leaves for FinishTarget to commit; the occurrences found.
-    int ScanContent(const std::string& path);
+    // The file comes opened (OpenPathKind); ScanContent closes it or keeps it with the rewrite.
+    int ScanContent(const std::string& path, const OpenedPath& opened);
     // Searches (and unless search-only renames) the last component of target `index`'s path.
     int ScanName(const std::string& path, std::size_t index);
 
+    // Whether the occurrence about to be shown is answered by "Process all !" in a view that
+    // shows only what it asks about.
+    bool Unasked() const;
     // Shows a content occurrence at [start, start + length) of the chunk and waits.
     void ShowContentOccurrence(const std::string& path, std::size_t start, std::size_t length,
                                const std::string* replacement);
@@ -138,7 +143,7 @@ private:
     // every occurrence is taken and nothing else waits for it, with a batch of others.
     void RunTarget(std::size_t i);
     // A preview's target (scanned_): its name first, then its content; reports.
-    void PreviewTarget();
+    void PreviewTarget(const OpenedPath& opened);
     // Scans the name of the target path (of kind) at index i; reports.
     void NameOfTarget(const std::string& path, int kind, std::size_t i);
     // Reports n occurrences under caption for path (nothing when n is 0).

@@ -49,6 +49,9 @@ public:
     virtual void ShowCurrentTarget(const std::string& path) = 0;
     // The occurrence box with its selection and scrolling, for the occurrence described.
     virtual void ShowOccurrence(const OccurrenceBox& box, const OccurrenceDetails& details) = 0;
+    // Whether occurrences "Process all !" answers without asking are shown too; the run
+    // builds no box for a view that shows only what it asks about.
+    virtual bool ShowsUnaskedOccurrences() const { return true; }
     // The occurrence box with a plain text and no selection.
     virtual void ShowBoxText(const std::string& text) = 0;
     // The go button's label.

@@ -172,10 +172,11 @@ WalkTally CFileFinder::WalkKind(const std::string& path, std::int32_t level, int
 WalkTally CFileFinder::Consider(const std::string& path, int kind, WalkTally content)
 {
     bool wanted = (kind == kPathFile && wantFiles) || (kind == kPathDirectory && wantDirs);
-    // The attributes must still show the kind the walk took the path for: this read is the
-    // last look at the path before its kind goes with it to the results.
+    // Only the advanced criteria need the attributes; without them the kind the listing gave
+    // is the last look at the path. A read must still show that kind.
     if (!wanted || (HasPattern() && FindAll(CutPath(path.c_str()).name.c_str()) <= 0) ||
-        !ReadFileAttributes(path.c_str(), itemData) || KindOfMode(itemData.attributes) != kind) {
+        (criteria.criteriaOn &&
+         (!ReadFileAttributes(path.c_str(), itemData) || KindOfMode(itemData.attributes) != kind))) {
         Report(0, path.c_str(), kind);
         return content;
     }

@@ -29,14 +29,14 @@
 
 class Desktop;
 
-// What a walk step found: the items that passed the kind filter and the name pattern and
-// whose attributes could be read, whether or not they met the advanced criteria.
+// What a walk step found: the items that passed the kind filter and the name pattern and,
+// with advanced criteria on, whose attributes could be read, whether or not they met them.
 struct WalkTally {
     // Files counted.
     std::uint32_t files = 0;
     // Directories counted.
     std::uint32_t dirs = 0;
-    // Sum of the files' sizes.
+    // Sum of the files' sizes (with advanced criteria on; 0 otherwise).
     std::uint64_t bytes = 0;
 
     WalkTally& operator+=(const WalkTally& other);

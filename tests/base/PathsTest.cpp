@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -74,9 +75,20 @@ TEST(PathsTest, PathKindsOfRealObjects)
         {dir / "sub/.", kPathNothing}, {".", kPathNothing},              {file + "/x", kPathNothing},
         {"", kPathNothing},
     };
-    for (const auto& [path, kind] : cases)
+    for (const auto& [path, kind] : cases) {
         EXPECT_EQ(GetPathKind(path.c_str()), kind) << path;
+        // Opening tells the same kind (a FIFO without waiting for a writer) and keeps only a
+        // file's descriptor.
+        const OpenedPath opened = OpenPathKind(path.c_str());
+        EXPECT_EQ(opened.kind, kind) << path;
+        EXPECT_EQ(opened.fd != -1, kind == kPathFile) << path;
+        if (opened.fd != -1) {
+            EXPECT_EQ(opened.status.st_size, 1);
+            close(opened.fd);
+        }
+    }
     EXPECT_EQ(GetPathKind(nullptr), kPathNothing);
+    EXPECT_EQ(OpenPathKind((file + "/x").c_str()).error, ENOTDIR);
 
     // Paths far beyond 399 characters work like any other.
     std::string deep = dir.Path();
