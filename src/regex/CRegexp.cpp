@@ -226,6 +226,16 @@ int CRegexp::FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* 
     return count;
 }
 
+bool CRegexp::LastMatch(std::size_t& offset, std::size_t& length) const
+{
+    if (m_lastText == nullptr)
+        return false;
+    const regex::backref_tag& whole = m_lastMatch.at(0);
+    offset = static_cast<std::size_t>(whole.first - m_lastText);
+    length = static_cast<std::size_t>(whole.second - whole.first);
+    return true;
+}
+
 bool CRegexp::BuildReplacement(const char* replacement, std::size_t prefixStart, std::size_t suffixEnd,
                                std::string& out)
 {

@@ -93,6 +93,9 @@ public:
     // longer than a 32-bit offset can count or a search stopped early; 0 when nothing matched; else as above.
     int FindAll(const char* text, std::size_t length, CWexList<MatchSpan>* list, std::size_t start,
                 std::size_t subjectStart);
+    // The match the last call above kept: its offset in that call's text and its length;
+    // false when none is kept.
+    bool LastMatch(std::size_t& offset, std::size_t& length) const;
     // Builds into out the expansion of replacement for the match the last call above kept,
     // whose text must still be there: "$`" is text[prefixStart, match start), "$'" is
     // text[match end, suffixEnd) (both bounds within the text), each empty where its bound

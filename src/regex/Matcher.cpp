@@ -1110,9 +1110,20 @@ bool Pattern::search(const char* begin, const char* end, const char* from, const
 {
     if (results.size() != static_cast<size_t>(group_count_))
         results.resize(static_cast<size_t>(group_count_));
+    if (literal_only_)
+        return find_literal(begin, end, from, results);
     quant_slots slots(quantifier_count_);
     backtracker machine(*this, results.records().data(), slots.data(), begin, end);
     return search_with(machine, slots.data(), from, forbid_empty_at, results);
+}
+
+bool Pattern::find_literal(const char* begin, const char* end, const char* from, MatchResults& results) const
+{
+    results.set_subject_begin(begin);
+    results.set_stopped(search_stop::none);
+    const char* p = end - from < min_width_ ? nullptr : prefix_->find(from, end - min_width_);
+    results.records()[0] = p == nullptr ? backref_tag{} : backref_tag{p, p + prefix_->text.size(), true, nullptr};
+    return p != nullptr;
 }
 
 bool Pattern::search_with(backtracker& machine, quant_slot* slots, const char* from, const char* forbid_empty_at,
@@ -1120,18 +1131,13 @@ bool Pattern::search_with(backtracker& machine, quant_slot* slots, const char* f
 {
     const char* begin = machine.subject_begin();
     const char* end = machine.subject_end();
+    if (literal_only_)
+        return find_literal(begin, end, from, results);
     results.reset();
     results.set_subject_begin(begin);
     results.set_stopped(search_stop::none);
     if (!compiled_ || end - from < min_width_ || !dfa_start(from, end))
         return false;
-    if (literal_only_) {
-        const char* p = prefix_->find(from, end - min_width_);
-        if (p == nullptr)
-            return false;
-        results.records()[0] = backref_tag{p, p + prefix_->text.size(), true, nullptr};
-        return true;
-    }
 
     std::fill_n(slots, quantifier_count_, quant_slot{0, nullptr, nullptr});
     machine.begin_search(forbid_empty_at);

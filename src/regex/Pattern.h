@@ -173,6 +173,8 @@ private:
     void plan_dfa();
     // Moves from to where the DFA says the match begins; false when it says there is none.
     bool dfa_start(const char*& from, const char* end) const;
+    // The search of a pattern that is one literal: where the scan finds it is the match.
+    bool find_literal(const char* begin, const char* end, const char* from, MatchResults& results) const;
 
     std::unique_ptr<arena_allocator> arena_;         // owner of every node
     bool try_every_start_ = true;                    // false when a failure at the first position fails everywhere

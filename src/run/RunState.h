@@ -9,10 +9,8 @@
 #include <string>
 
 #include "base/CDynString.h"
-#include "base/CWexList.h"
 #include "base/FileHandle.h"
 #include "regex/CRegexp.h"
-#include "regex/MatchSpan.h"
 #include "run/ReadBuffer.h"
 #include "run/ReportFile.h"
 
@@ -54,8 +52,6 @@ struct RunState {
     ReadBuffer readBuffer;
     // The rewritten text of the current chunk (or name) not yet written.
     std::string output;
-    // The match list FindAll fills.
-    CWexList<MatchSpan> matches;
     // The job's pattern, compiled once per run.
     CRegexp regex;
     // The distinct texts found in this run (collected while a report file is written).
@@ -73,6 +69,4 @@ struct RunState {
     // Confirmed occurrences thrown away: "Skip this file", "Cancel! (skip all)", or a file the
     // run gave up on before its end (unreadable, or a search that stopped).
     int droppedConfirmed = 0;
-
-    RunState() { matches.unique = false; }
 };

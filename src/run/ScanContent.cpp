@@ -106,14 +106,14 @@ int SearchRun::SearchChunk(const std::string& path, int descriptor, ReadBuffer::
         // chunk end, a match such as an e-mail address, or one ending in "\b" or "$", could be
         // shorter than the one the whole file holds.
         const std::size_t deferFrom = fill == ReadBuffer::Fill::Last ? chunk.size() + 1 : chunk.size() - job_.overlap;
-        state_.matches.t_DeleteList();
-        const int hits = state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, context + buffer.searchFrom, 0);
-        if (hits <= 0) {
+        std::size_t start = 0;
+        std::size_t length = 0;
+        if (state_.regex.FindAll(subject.data(), subject.size(), nullptr, context + buffer.searchFrom, 0) <= 0 ||
+            !state_.regex.LastMatch(start, length)) {
             SearchStopped(path);
             break;
         }
-        const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset) - context;
-        const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
+        start -= context;
         if (start >= deferFrom) break;
         if (length == 0) {
             // An empty match is no occurrence: step over it; the byte stays unconsumed.

@@ -34,13 +34,13 @@ int SearchRun::ScanName(const std::string& path, std::size_t index)
     int count = 0;
     int replaced = 0;
     while (state_.running && searchFrom < subject.size()) {
-        state_.matches.t_DeleteList();
-        if (state_.regex.FindAll(subject.data(), subject.size(), &state_.matches, searchFrom, 0) <= 0) {
+        std::size_t start = 0;
+        std::size_t length = 0;
+        if (state_.regex.FindAll(subject.data(), subject.size(), nullptr, searchFrom, 0) <= 0 ||
+            !state_.regex.LastMatch(start, length)) {
             SearchStopped(path);
             break;
         }
-        const std::size_t start = static_cast<std::size_t>(state_.matches.head->element.offset);
-        const std::size_t length = static_cast<std::size_t>(state_.matches.head->element.length);
         if (length == 0) {
             searchFrom = start + 1;
             continue;
