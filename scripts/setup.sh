@@ -10,7 +10,7 @@ packages=(
   p7zip-full                      # the archiver the backup runs
   perl                            # the regex engine's differential tests
   acl                             # setfacl: the run's tests of kept ACLs
-  libssl-dev                      # SHA-256 of the files an undo record keeps track of
+  nettle-dev                      # SHA-256 of the files an undo record keeps track of
   patch git                       # the tests that apply qmend --diff's output
   qt6-base-dev                    # the desktop program
   xvfb xauth imagemagick          # screenshots of the desktop program on a virtual display

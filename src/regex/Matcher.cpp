@@ -183,6 +183,8 @@ struct search_scratch {
     std::vector<record> stack;         // choices and undo records
     std::vector<backref_tag> groups;   // snapshot store: group records of snapshot records
     std::vector<quant_slot> quants;    // counters of the records that leave a "(?R)"
+    std::vector<backref_tag> gathered; // the records a global search gathers
+    bool in_use = false;               // a search on this thread holds them
 };
 
 // Scratch stacks grown past this many bytes are given back after the search.
@@ -195,6 +197,31 @@ search_scratch& thread_scratch()
     thread_local search_scratch scratch;
     return scratch;
 }
+
+// The thread's stacks for one search; a search started while another holds them (from the
+// poll hook) gets stacks of its own instead of overwriting the other's.
+class scratch_lease {
+public:
+    scratch_lease() : shared_(thread_scratch())
+    {
+        if (shared_.in_use)
+            own_ = std::make_unique<search_scratch>();
+        else
+            shared_.in_use = true;
+    }
+    ~scratch_lease()
+    {
+        if (!own_)
+            shared_.in_use = false;
+    }
+    scratch_lease(const scratch_lease&) = delete;
+    scratch_lease& operator=(const scratch_lease&) = delete;
+    search_scratch& get() { return own_ ? *own_ : shared_; }
+
+private:
+    search_scratch& shared_;
+    std::unique_ptr<search_scratch> own_;
+};
 
 }  // namespace
 
@@ -214,6 +241,8 @@ public:
     bool attempt(const char* start);
     // The end of the run scanned by a leading repeat in the last attempt (or null).
     const char* lead_run_end() const { return lead_run_end_; }
+    // The buffer a global search gathers its records in.
+    std::vector<backref_tag>& gathered() { return scratch_.get().gathered; }
     const char* subject_begin() const { return begin_; }
     const char* subject_end() const { return end_; }
 
@@ -276,7 +305,7 @@ private:
     const char* assert_end_ = nullptr;    // where the last finished body ended
     const char* behind_target_ = nullptr; // where a look-behind body has to end
     recursion_frame* recursion_ = nullptr;  // innermost "(?R)" being matched
-    search_scratch& scratch_;             // this thread's stacks
+    scratch_lease scratch_;               // this search's stacks
     std::vector<record>& stack_;          // choices and undo records
     std::vector<backref_tag>& saved_groups_;  // snapshot store: group records of snapshot records
     std::vector<quant_slot>& saved_quants_;   // counters of the records that leave a "(?R)"
@@ -300,8 +329,8 @@ private:
 backtracker::backtracker(const Pattern& pattern, backref_tag* groups, quant_slot* quants, const char* begin,
                          const char* end)
     : pattern_(pattern), groups_(groups), quants_(quants), begin_(begin), end_(end),
-      stack_limit_(thread_stack_limit()), scratch_(thread_scratch()), stack_(scratch_.stack),
-      saved_groups_(scratch_.groups), saved_quants_(scratch_.quants),
+      stack_limit_(thread_stack_limit()), stack_(scratch_.get().stack),
+      saved_groups_(scratch_.get().groups), saved_quants_(scratch_.get().quants),
       page_words_((static_cast<size_t>(pattern.memo_rows_) << memo_page_shift) / 64)
 {
     const search_limits& l = pattern.limits();
@@ -1191,15 +1220,16 @@ bool Pattern::global_match(const char* begin, const char* end, MatchResults& res
 {
     if (!(flags_ & GLOBAL))
         return match(begin, end, results);
-    // The records are gathered in this thread's buffer, kept from one global search to the
-    // next, and copied out once: many matches neither regrow a vector nor touch new memory.
-    thread_local std::vector<backref_tag> kept;
-    kept.clear();
     // One matcher serves every search of the loop; each search still starts afresh.
     MatchResults one;
     one.resize(static_cast<size_t>(group_count_));
     quant_slots slots(quantifier_count_);
     backtracker machine(*this, one.records().data(), slots.data(), begin, end);
+    // The records are gathered in the matcher's scratch buffer, kept from one global search
+    // to the next, and copied out once: many matches neither regrow a vector nor touch new
+    // memory.
+    std::vector<backref_tag>& kept = machine.gathered();
+    kept.clear();
     bool found = false;
     const char* from = begin;
     const char* forbid = nullptr;

@@ -73,9 +73,8 @@ struct search_limits {
     // Set by the caller, from another thread or a signal handler, to stop a search early.
     const std::atomic<bool>* cancel = nullptr;
     // Called at every look at the cancel flag, just before it: a caller on one thread handles
-    // its pending events here, and one of them may set the flag. It must not start another
-    // search on this thread: the running one keeps its stacks and records in the thread's
-    // scratch, which a nested search would reuse.
+    // its pending events here, and one of them may set the flag. A search it starts gets
+    // stacks of its own and leaves the running one's alone.
     std::function<void()> poll;
     // Whether a lazy DFA finds where matches lie before the matcher runs.
     dfa_use dfa = dfa_use::where_it_pays;

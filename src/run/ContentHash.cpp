@@ -1,20 +1,19 @@
 /*
- * ContentHash: OpenSSL's SHA-256 over 1 MiB blocks.
+ * ContentHash: SHA-256 over 1 MiB blocks.
  */
 #include "run/ContentHash.h"
 
 #include <cerrno>
-#include <memory>
 #include <vector>
 
 #include <fcntl.h>
-#include <openssl/evp.h>
+#include <nettle/sha2.h>
 #include <unistd.h>
 
 std::optional<std::string> HashDescriptor(int descriptor)
 {
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) return std::nullopt;
+    sha256_ctx context;
+    sha256_init(&context);
     // One block per thread for all the files it hashes: a fresh 1 MiB per file cost more in
     // zeroing and page faults than hashing a small file.
     thread_local std::vector<unsigned char> block(std::size_t{1} << 20);
@@ -23,20 +22,18 @@ std::optional<std::string> HashDescriptor(int descriptor)
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return std::nullopt;
         if (got == 0) break;
-        EVP_DigestUpdate(context.get(), block.data(), static_cast<std::size_t>(got));
+        sha256_update(&context, static_cast<std::size_t>(got), block.data());
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1) return std::nullopt;
+    unsigned char digest[SHA256_DIGEST_SIZE];
+    sha256_digest(&context, sizeof digest, digest);
     static constexpr char kHex[] = "0123456789abcdef";
     std::string text;
-    for (unsigned int i = 0; i < length; ++i) {
-        text += kHex[digest[i] >> 4];
-        text += kHex[digest[i] & 15];
+    for (const unsigned char byte : digest) {
+        text += kHex[byte >> 4];
+        text += kHex[byte & 15];
     }
     return text;
 }
-
 std::optional<std::string> HashFile(int directory, const std::string& name)
 {
     const int fd = openat(directory, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);

@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <system_error>
+
 #include "run/SignalCleanup.h"
 
 namespace {
@@ -16,11 +18,16 @@ constexpr int kWorkers = 4;
 
 void DeferredClose::Close(int descriptor)
 {
+    if (workers_.empty()) StartWorkers();
+    if (workers_.empty()) {
+        // No thread could be made: the caller's thread closes it.
+        close(descriptor);
+        return;
+    }
     {
         const std::lock_guard lock(mutex_);
         queue_.push_back(descriptor);
     }
-    if (workers_.empty()) StartWorkers();
     wake_.notify_one();
 }
 
@@ -29,7 +36,11 @@ void DeferredClose::StartWorkers()
     // The workers take no termination signal, so the run's own thread handles one where it
     // allows it.
     const TerminationSignalsBlocked blocked;
-    for (int i = 0; i < kWorkers; ++i) workers_.emplace_back([this] { Work(); });
+    try {
+        for (int i = 0; i < kWorkers; ++i) workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        // The system has no thread to spare: fewer workers, or none.
+    }
 }
 
 void DeferredClose::Drain()

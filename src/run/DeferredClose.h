@@ -24,6 +24,7 @@ public:
     ~DeferredClose() { Drain(); }
 
     // Hands over descriptor (not -1) to be closed soon; the workers start on the first one.
+    // Without any worker (the system has no thread to spare) it is closed at once.
     void Close(int descriptor);
     // Returns when every descriptor handed over is closed; the workers end.
     void Drain();

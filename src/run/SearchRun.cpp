@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "base/Paths.h"
 #include "regex/Pattern.h"
@@ -239,10 +240,22 @@ void SearchRun::HandOverBatch()
 {
     CommitFlushedBatch();
     flushing_ = std::exchange(batch_, {});
+    if (StartFlush()) return;
+    // The system has no thread to spare: the batch is flushed and committed here.
+    CommitBatch(flushing_, SyncFileSystems(flushing_));
+}
+
+bool SearchRun::StartFlush()
+{
     // The flush waits for the disk while the run scans the next batch; its thread takes no
     // termination signal, so the run's own thread handles one where it allows it.
     const TerminationSignalsBlocked blocked;
-    flushed_ = std::async(std::launch::async, [this] { return SyncFileSystems(flushing_); });
+    try {
+        flushed_ = std::async(std::launch::async, [this] { return SyncFileSystems(flushing_); });
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
 }
 
 void SearchRun::CommitBatches()

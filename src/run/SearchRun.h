@@ -159,6 +159,8 @@ private:
     // Hands the full batch_ over to be flushed beside the run (flushing_), once the batch
     // flushed before it is committed.
     void HandOverBatch();
+    // Starts flushing flushing_ on a thread of its own (flushed_); false when none can be made.
+    bool StartFlush();
     // Commits the batch being flushed, if any, then batch_: every scanned target is finished.
     void CommitBatches();
     // Waits for the flush of flushing_, if one was handed over, and commits that batch.

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include <pty.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -201,6 +202,23 @@ TEST_F(QmendTest, EveryFailedTargetIsToldAndSetsTheExitStatus)
     EXPECT_NE(unread.out.find("file read error\n" + secret + ": Permission denied\n"), std::string::npos);
     EXPECT_NE(unread.err.find("Start search/replace? [y/N] yes\nqmend: " + secret + ": Permission denied\n"),
               std::string::npos);
+}
+
+// With no thread to spare (the user's process limit reached), a run of many replaced files
+// flushes and closes them on its own thread, and changes every one as it would otherwise.
+TEST_F(QmendTest, ARunWithoutThreadsToSpareStillReplacesEveryFile)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 70; ++i) paths.push_back(File(std::to_string(i) + ".txt", "b b\n"));
+    ASSERT_EQ(Qmend("-a -y b 0.txt").status, 0);  // the program's configuration is made
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777) | chmod(home.Folder().c_str(), 0777), 0);
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    for (const std::string& path : paths) ASSERT_EQ(chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    const Outcome run = Qmend("-a -y --no-undo -r X b .", "",
+                              "setpriv --reuid=nobody --regid=nogroup --clear-groups prlimit --nproc=1");
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const std::string& path : paths) EXPECT_EQ(ReadFile(path), "X X\n") << path;
 }
 
 TEST_F(QmendTest, TerminationSignalsRemoveTheTemporaryFile)

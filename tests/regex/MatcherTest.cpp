@@ -347,3 +347,30 @@ TEST(MatcherLimits, BudgetCancelAndStackStopASearchAndSayWhy)
     EXPECT_FALSE(endless.match(as.data(), as.data() + as.size(), r));
     EXPECT_EQ(r.stopped(), search_stop::stack);
 }
+
+// A search the poll hook starts (a window handling its events) leaves the stacks and the
+// gathered records of the search it interrupts alone.
+TEST(MatcherLimits, ASearchStartedFromThePollHookLeavesTheRunningOneAlone)
+{
+    // Matches before and after a long word, where every start costs a scan: the hook runs
+    // while records are gathered and choices are open.
+    std::string subject = "k1 v1, k2 v2, " + std::string(3000, 'w') + " k3 v3, k4 v4,";
+    auto outer = [&](bool nested, int& polls) {
+        Pattern p(GLOBAL | ALLBACKREFS, "(\\w+)\\s(\\w+),");
+        p.compile();
+        search_limits limits;
+        limits.dfa = dfa_use::never;
+        if (nested)
+            limits.poll = [&] {
+                polls += global_spans("(w)(w)|(x)", "ww x", ALLBACKREFS) == "0,2 0,1 1,2 - 3,4 - - 3,4";
+            };
+        p.set_limits(limits);
+        MatchResults r;
+        return p.global_match(subject.data(), subject.data() + subject.size(), r) ? shown(r, subject.data()) : "nomatch";
+    };
+    int polls = 0;
+    const std::string alone = outer(false, polls);
+    EXPECT_EQ(alone.substr(0, 11), "0,6 0,2 3,5");
+    EXPECT_EQ(outer(true, polls), alone);
+    EXPECT_GT(polls, 0);
+}

@@ -39,6 +39,8 @@ TEST(UndoJournalTest, ReadsBackEveryChangeAndRefusesAJournalCutShort)
     ASSERT_EQ(record->changes.size(), 2u);
     EXPECT_EQ(record->changes[0].from, odd);
     EXPECT_EQ(record->changes[0].size, 4);
+    // The SHA-256 of "new!", as `sha256sum` prints it: records written before stay readable.
+    EXPECT_EQ(record->changes[0].hash, "bdd1e524e5c90bee91a4f1ac4a087ca0012e36235ab24b5136d2a6388e7ad58b");
     EXPECT_EQ(ReadFile(dir / "undo/" + journal.Id() + "/" + record->changes[0].kept), "old");
     EXPECT_EQ(record->changes[1].to, dir / "x%y");
     EXPECT_EQ(record->undone, 0);
