@@ -50,11 +50,19 @@ files=$(find "$work/tree" -type f | wc -l)
 megabytes=$(du -sm "$work/tree" | cut -f1)
 cat "$work"/tree/*/*.txt > /dev/null
 
-# Runs a command line once under /usr/bin/time; prints "wall cpu max-rss-kib" and leaves its
-# standard output in $work/out.
+# Runs a command line once; prints "wall cpu max-rss-kib" (seconds to the millisecond, CPU as
+# user plus system time of the whole pipeline from the kernel's accounting, which
+# /usr/bin/time rounds to 10 ms) and leaves its standard output in $work/out.
 timed_once() {
-  /usr/bin/time -f '%e %U %S %M' -o "$work/time" bash -c "$1" > "$work/out" 2> /dev/null || true
-  awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time"
+  python3 - "$1" "$work/out" <<'PY'
+import resource, subprocess, sys, time
+with open(sys.argv[2], "wb") as out:
+    start = time.perf_counter()
+    subprocess.run(["bash", "-c", sys.argv[1]], stdout=out, stderr=subprocess.DEVNULL)
+    wall = time.perf_counter() - start
+usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+print(f"{wall:.3f} {usage.ru_utime + usage.ru_stime:.3f} {usage.ru_maxrss}")
+PY
 }
 
 # Best of three (wall and CPU each), after `prepare` (a command line) before every run.
@@ -65,7 +73,7 @@ best_of_3() {  # command [prepare]
     runs+="$(timed_once "$1")"$'\n'
   done
   printf '%s' "$runs" | awk 'NR == 1 || $1 < w { w = $1 } NR == 1 || $2 < c { c = $2 } $3 > r { r = $3 }
-                            END { printf "%.2f %.2f %s\n", w, c, r }'
+                            END { printf "%.3f %.3f %s\n", w, c, r }'
 }
 
 row() {  # task tool pattern wall cpu rss count
