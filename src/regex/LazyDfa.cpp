@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -263,7 +262,7 @@ void dfa_automaton::make_classes()
     std::vector<char_set> sets;
     for (const nfa_state& s : nfa_.states)
         if (s.kind == nfa_state::bytes &&
-            std::none_of(sets.begin(), sets.end(), [&](const char_set& x) { return std::memcmp(&x, &s.set, sizeof x) == 0; }))
+            std::none_of(sets.begin(), sets.end(), [&](const char_set& x) { return x == s.set; }))
             sets.push_back(s.set);
     std::map<std::vector<bool>, uint8_t> classes;
     for (unsigned c = 0; c < 256; ++c) {
