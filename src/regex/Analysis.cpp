@@ -6,7 +6,7 @@
  * alternatives (scanned together; LiteralScan.cpp), the literal after a
  * leading repeat of a set (the run before it is walked back), or literals one of which
  * every match holds within a bounded distance of its start (scanned together, then the
- * few start positions before an occurrence are tried); a table of the possible first
+ * few start positions before an occurrence are tried); the class of the possible first
  * bytes filters what remains, and a pattern that starts with a multi-line "^" is only
  * tried at line starts. Else a vector scan finds the first bytes, where the byte before
  * suits the "\b" or one-byte look-behind that opens the pattern (StartScan.cpp). Zero-width anchors at the start are looked past: a literal after
@@ -178,11 +178,6 @@ void Pattern::analyse(bool has_recursion)
         scan->before.invert();
         constrain_before(first, *scan);
         scan->build();
-        if (!starts.all()) {
-            first_bytes_ = std::make_unique<uint8_t[]>(256);
-            for (unsigned c = 0; c < 256; ++c)
-                first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
-        }
         if (!starts.all() || !scan->before.all() || !scan->at_begin)
             starts_ = std::move(scan);
     }

@@ -653,7 +653,6 @@ void Pattern::compile()
     lead_repeat_ = nullptr;
     required_.reset();
     must_.reset();
-    first_bytes_.reset();
     starts_.reset();
     line_start_ = false;
     try_every_start_ = true;

@@ -195,8 +195,7 @@ private:
     int required_hi_ = 0;                            // most bytes between a match's start and that literal
     std::unique_ptr<multi_prefix> must_;             // literals one of which every match holds somewhere
     bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
-    std::unique_ptr<start_scan> starts_;             // finds the bytes a match can begin with (and follow)
-    std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
+    std::unique_ptr<start_scan> starts_;             // the bytes a match can begin with (and follow), and their scan
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
     int memo_rows_ = 0;                              // rows of the failure memo (0: not remembered)
     search_limits limits_;                           // bounds on each search's work
