@@ -603,10 +603,10 @@ bool backtracker::backtrack(size_t base, const sub_expr*& n, const char*& p)
 // The highest position in [low, from] where the rest after a greedy repeat can begin.
 const char* backtracker::next_greedy(const repeat_node* r, const char* from, const char* low) const
 {
-    if (r->rest.only >= 0) {
+    if (r->rest_byte >= 0) {
         const char* high = from < end_ ? from : end_ - 1;
         return high < low ? nullptr
-                          : static_cast<const char*>(memrchr(low, r->rest.only, static_cast<size_t>(high - low) + 1));
+                          : static_cast<const char*>(memrchr(low, r->rest_byte, static_cast<size_t>(high - low) + 1));
     }
     for (const char* q = from;; --q) {
         if (r->rest.admits(q, end_))
