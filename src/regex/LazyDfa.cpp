@@ -464,18 +464,19 @@ dfa_span lazy_dfa::locate(const char* from, const char* end)
     }
 }
 
-// Whether the lazy DFA pays: where a literal picks the candidates, the matcher's attempts
-// are few and cheap, and the literal scan is faster than any byte-by-byte automaton.
-void Pattern::plan_dfa()
+// The automata, where searches will use them. Where a literal picks the candidates the DFA
+// does not pay: the matcher's attempts are few and cheap, and the literal scan is faster
+// than any byte-by-byte automaton.
+void Pattern::plan_dfa(dfa_use use)
 {
-    dfa_ = min_width_ > 0 ? lazy_dfa::build(*top_) : nullptr;
-    dfa_pays_ = dfa_ && try_every_start_ && !prefix_ && !prefixes_ && !lead_suffix_ && !required_;
+    const bool literal_led = prefix_ || prefixes_ || lead_suffix_ || required_;
+    const bool wanted = use == dfa_use::always || (use == dfa_use::where_it_pays && !literal_led);
+    dfa_ = wanted && try_every_start_ && min_width_ > 0 ? lazy_dfa::build(*top_) : nullptr;
 }
 
 bool Pattern::dfa_start(const char*& from, const char* end) const
 {
-    dfa_use use = limits_.dfa;
-    if (!dfa_ || !try_every_start_ || use == dfa_use::never || (use == dfa_use::where_it_pays && !dfa_pays_))
+    if (!dfa_)
         return true;
     std::unique_lock<std::mutex> lock(dfa_->mutex(), std::try_to_lock);
     if (!lock.owns_lock())

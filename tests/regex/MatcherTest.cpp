@@ -357,9 +357,8 @@ TEST(MatcherLimits, ASearchStartedFromThePollHookLeavesTheRunningOneAlone)
     std::string subject = "k1 v1, k2 v2, " + std::string(3000, 'w') + " k3 v3, k4 v4,";
     auto outer = [&](bool nested, int& polls) {
         Pattern p(GLOBAL | ALLBACKREFS, "(\\w+)\\s(\\w+),");
-        p.compile();
+        p.compile(dfa_use::never);
         search_limits limits;
-        limits.dfa = dfa_use::never;
         if (nested)
             limits.poll = [&] {
                 polls += global_spans("(w)(w)|(x)", "ww x", ALLBACKREFS) == "0,2 0,1 1,2 - 3,4 - - 3,4";
