@@ -55,10 +55,12 @@ struct span_case {
     uint32_t flags = 0;
 };
 
-inline void expect_spans(std::initializer_list<span_case> cases)
+// Checks each case with `search` (spans, or another search shown the same way).
+inline void expect_spans(std::initializer_list<span_case> cases,
+                         std::string (*search)(const std::string&, const std::string&, uint32_t) = spans)
 {
     for (const span_case& c : cases)
-        EXPECT_EQ(spans(c.pattern, c.subject, c.flags), c.found)
+        EXPECT_EQ(search(c.pattern, c.subject, c.flags), c.found)
             << c.pattern << " on \"" << c.subject << "\" flags " << c.flags;
 }
 
