@@ -9,8 +9,9 @@
  * few start positions before an occurrence are tried); the class of the possible first
  * bytes filters what remains, and a pattern that starts with a multi-line "^" is only
  * tried at line starts. Else a vector scan finds the first bytes, where the byte before
- * suits the "\b" or one-byte look-behind that opens the pattern (StartScan.cpp). Zero-width anchors at the start are looked past: a literal after
- * them still opens every match. Widths and anchoring are settled here too.
+ * suits the "\b" or one-byte look-behind that opens the pattern (StartScan.cpp).
+ * Zero-width anchors at the start are looked past: a literal after them still opens every
+ * match. Widths and anchoring are settled here too.
  */
 #include <climits>
 
