@@ -6,14 +6,14 @@
  * alternatives (scanned together; LiteralScan.cpp), the literal after a
  * leading repeat of a set (the run before it is walked back), or literals one of which
  * every match holds within a bounded distance of its start (scanned together, then the
- * few start positions before an occurrence are tried); a table of the possible first
+ * few start positions before an occurrence are tried); the class of the possible first
  * bytes filters what remains, and a pattern that starts with a multi-line "^" is only
  * tried at line starts. Else a vector scan finds the first bytes, where the byte before
- * suits the "\b" or one-byte look-behind that opens the pattern (StartScan.cpp). Zero-width anchors at the start are looked past: a literal after
- * them still opens every match. Widths and anchoring are settled here too.
+ * suits the "\b" or one-byte look-behind that opens the pattern (StartScan.cpp).
+ * Zero-width anchors at the start are looked past: a literal after them still opens every
+ * match. Widths and anchoring are settled here too.
  */
 #include <climits>
-#include <cstring>
 
 #include "regex/Nodes.h"
 
@@ -49,12 +49,6 @@ sub_expr* skip_anchors(sub_expr* chain)
 
 bool find_required(const sub_expr* n, width_range offset, multi_prefix& found, width_range& at, bool bounded);
 
-void keep_only(char_set& set, const char_set& allowed)
-{
-    for (int w = 0; w < 4; ++w)
-        set.bits[w] &= allowed.bits[w];
-}
-
 // Narrow what may stand before a match by the zero-width tests that open every match (the
 // chain from n): "\b" or "\B" where every match begins with a word byte, and a look-behind
 // of one byte.
@@ -62,15 +56,15 @@ void constrain_before(const sub_expr* n, start_scan& scan)
 {
     const char_set& word = escape_class_set('w');
     char_set word_first = scan.first;
-    keep_only(word_first, word);
-    const bool word_led = std::memcmp(word_first.bits, scan.first.bits, sizeof word_first.bits) == 0;
+    word_first.keep_only(word);
+    const bool word_led = word_first == scan.first;
     for (; n != nullptr && !n->terminal(); n = n->next) {
         if (n->kind == node_kind::anchor) {
             auto t = static_cast<const anchor_node*>(n)->type;
             if (word_led && t == anchor_type::word_boundary)
-                keep_only(scan.before, escape_class_set('W'));
+                scan.before.keep_only(escape_class_set('W'));
             if (word_led && t == anchor_type::not_word_boundary) {
-                keep_only(scan.before, word);
+                scan.before.keep_only(word);
                 scan.at_begin = false;
             }
         } else if (n->kind == node_kind::assertion) {
@@ -79,7 +73,7 @@ void constrain_before(const sub_expr* n, start_scan& scan)
                 char_set allowed = a->byte_set;
                 if (a->negative)
                     allowed.invert();
-                keep_only(scan.before, allowed);
+                scan.before.keep_only(allowed);
                 scan.at_begin = scan.at_begin && a->negative;
             }
         } else {
@@ -185,11 +179,6 @@ void Pattern::analyse(bool has_recursion)
         scan->before.invert();
         constrain_before(first, *scan);
         scan->build();
-        if (!starts.all()) {
-            first_bytes_ = std::make_unique<uint8_t[]>(256);
-            for (unsigned c = 0; c < 256; ++c)
-                first_bytes_[c] = starts.test(static_cast<unsigned char>(c));
-        }
         if (!starts.all() || !scan->before.all() || !scan->at_begin)
             starts_ = std::move(scan);
     }

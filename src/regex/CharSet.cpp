@@ -34,6 +34,12 @@ void char_set::add_set(const char_set& other)
         bits[i] |= other.bits[i];
 }
 
+void char_set::keep_only(const char_set& other)
+{
+    for (int i = 0; i < 4; ++i)
+        bits[i] &= other.bits[i];
+}
+
 int char_set::only_member() const
 {
     int count = 0, member = -1;

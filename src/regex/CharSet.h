@@ -43,7 +43,10 @@ struct char_set {
     void add_folded(unsigned char c, bool nocase);
     void add_range(unsigned char first, unsigned char last, bool nocase);
     void add_set(const char_set& other);
+    // Drop the members other lacks.
+    void keep_only(const char_set& other);
     void invert();
+    bool operator==(const char_set&) const = default;
     bool all() const { return (bits[0] & bits[1] & bits[2] & bits[3]) == ~uint64_t(0); }
     // The set's only member, or -1 when it has none or several.
     int only_member() const;

@@ -10,13 +10,8 @@
  */
 #include "regex/LazyDfa.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -24,6 +19,7 @@
 
 #include "regex/Nodes.h"
 #include "regex/Pattern.h"
+#include "regex/StartScan.h"
 
 namespace regex {
 
@@ -38,9 +34,6 @@ constexpr size_t thrash_bytes_per_state = 16;
 // A scan gives up at this many thrashing clears in a row, and the pattern's searches go on
 // without the automata.
 constexpr int max_thrashing = 3;
-
-// A start byte set of at most this many bytes is looked for sixteen bytes at a time.
-constexpr int max_vector_bytes = 3;
 
 // Thrown while building the NFA from a node the automata cannot follow.
 struct not_eligible {};
@@ -233,9 +226,7 @@ private:
     uint8_t byte_class_[256];                // class of each byte
     unsigned char class_byte_[256];          // one byte of each class
     size_t class_count_ = 0;                 // number of classes
-    bool start_byte_[256];                   // bytes a thread just started can take
-    unsigned char start_list_[max_vector_bytes];  // those bytes, when there are few
-    int start_count_ = 0;                    // their number, 0 when too many to list
+    start_scan starts_;                      // finds the bytes a thread just started can take
     std::vector<std::vector<int>> leaves_;   // per DFA state: its NFA states in order
     std::vector<uint8_t> flags_;             // per DFA state: matched, searching, dead
     std::vector<int> next_;                  // per DFA state and class: the next state, -1 not made yet
@@ -257,18 +248,11 @@ dfa_automaton::dfa_automaton(nfa n, bool first_match)
     make_classes();
     new_pass();
     closure(nfa_.start, initial_);
-    std::fill_n(start_byte_, 256, false);
     for (int leaf : initial_)
-        for (unsigned c = 0; c < 256; ++c)
-            if (nfa_.states[static_cast<size_t>(leaf)].kind == nfa_state::bytes &&
-                nfa_.states[static_cast<size_t>(leaf)].set.test(static_cast<unsigned char>(c)))
-                start_byte_[c] = true;
-    int bytes = static_cast<int>(std::count(start_byte_, start_byte_ + 256, true));
-    if (bytes <= max_vector_bytes) {
-        for (unsigned c = 0; c < 256; ++c)
-            if (start_byte_[c])
-                start_list_[start_count_++] = static_cast<unsigned char>(c);
-    }
+        if (nfa_.states[static_cast<size_t>(leaf)].kind == nfa_state::bytes)
+            starts_.first.add_set(nfa_.states[static_cast<size_t>(leaf)].set);
+    starts_.before.invert();
+    starts_.build();
     intern(initial_, first_match_ ? searching : 0);
 }
 
@@ -278,7 +262,7 @@ void dfa_automaton::make_classes()
     std::vector<char_set> sets;
     for (const nfa_state& s : nfa_.states)
         if (s.kind == nfa_state::bytes &&
-            std::none_of(sets.begin(), sets.end(), [&](const char_set& x) { return std::memcmp(&x, &s.set, sizeof x) == 0; }))
+            std::none_of(sets.begin(), sets.end(), [&](const char_set& x) { return x == s.set; }))
             sets.push_back(s.set);
     std::map<std::vector<bool>, uint8_t> classes;
     for (unsigned c = 0; c < 256; ++c) {
@@ -395,23 +379,8 @@ int dfa_automaton::make_step(int s, const char* p)
 
 const char* dfa_automaton::next_start(const char* p, const char* end) const
 {
-#if defined(__SSE2__)
-    if (start_count_ > 0) {
-        __m128i want[max_vector_bytes];
-        for (int i = 0; i < max_vector_bytes; ++i)
-            want[i] = _mm_set1_epi8(static_cast<char>(start_list_[i < start_count_ ? i : 0]));
-        for (; end - p >= 16; p += 16) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, want[0]), _mm_cmpeq_epi8(v, want[1])),
-                                       _mm_cmpeq_epi8(v, want[2]));
-            if (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)))
-                return p + __builtin_ctz(mask);
-        }
-    }
-#endif
-    while (p < end && !start_byte_[static_cast<unsigned char>(*p)])
-        ++p;
-    return p;
+    const char* found = starts_.find(p, p, end - 1);
+    return found != nullptr ? found : end;
 }
 
 const char* dfa_automaton::scan_forward(const char* from, const char* end)
@@ -495,18 +464,19 @@ dfa_span lazy_dfa::locate(const char* from, const char* end)
     }
 }
 
-// Whether the lazy DFA pays: where a literal picks the candidates, the matcher's attempts
-// are few and cheap, and the literal scan is faster than any byte-by-byte automaton.
-void Pattern::plan_dfa()
+// The automata, where searches will use them. Where a literal picks the candidates the DFA
+// does not pay: the matcher's attempts are few and cheap, and the literal scan is faster
+// than any byte-by-byte automaton.
+void Pattern::plan_dfa(dfa_use use)
 {
-    dfa_ = min_width_ > 0 ? lazy_dfa::build(*top_) : nullptr;
-    dfa_pays_ = dfa_ && try_every_start_ && !prefix_ && !prefixes_ && !lead_suffix_ && !required_;
+    const bool literal_led = prefix_ || prefixes_ || lead_suffix_ || required_;
+    const bool wanted = use == dfa_use::always || (use == dfa_use::where_it_pays && !literal_led);
+    dfa_ = wanted && try_every_start_ && min_width_ > 0 ? lazy_dfa::build(*top_) : nullptr;
 }
 
 bool Pattern::dfa_start(const char*& from, const char* end) const
 {
-    dfa_use use = limits_.dfa;
-    if (!dfa_ || !try_every_start_ || use == dfa_use::never || (use == dfa_use::where_it_pays && !dfa_pays_))
+    if (!dfa_)
         return true;
     std::unique_lock<std::mutex> lock(dfa_->mutex(), std::try_to_lock);
     if (!lock.owns_lock())

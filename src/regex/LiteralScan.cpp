@@ -135,15 +135,12 @@ const char* fingerprint_find(const multi_prefix& m, const char* p, const char* l
         low[j] = V::table(m.low_nibble[j]);
         high[j] = V::table(m.high_nibble[j]);
     }
-    const auto nibble = V::splat(0x0f), none = V::splat(0);
+    const auto none = V::splat(0);
     constexpr std::ptrdiff_t reach = V::width + fingerprint_bytes - 1;
     for (; p <= last && end - p >= reach; p += V::width) {
         auto buckets = V::splat(static_cast<char>(0xff));
-        for (size_t j = 0; j < fingerprint_bytes; ++j) {
-            auto bytes = V::load(p + j);
-            auto allowed = V::both(V::lookup(low[j], V::both(bytes, nibble)), V::lookup(high[j], V::high_nibbles(bytes)));
-            buckets = V::both(buckets, allowed);
-        }
+        for (size_t j = 0; j < fingerprint_bytes; ++j)
+            buckets = V::both(buckets, simd::classify<V>(V::load(p + j), low[j], high[j]));
         uint32_t mask = ~V::mask(V::equal(buckets, none)) & static_cast<uint32_t>((uint64_t(1) << V::width) - 1);
         if (mask == 0)
             continue;

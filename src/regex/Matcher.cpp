@@ -23,7 +23,7 @@
  *   by running out of stack reports no match and says why (MatchResults::stopped).
  *
  * A search picks candidate start positions with the literal-prefix searcher or the
- * first-byte table, so the matcher only runs where a match can begin. When the pattern
+ * first-byte class, so the matcher only runs where a match can begin. When the pattern
  * starts with an unbounded single-character repeat, a failed attempt has already tried
  * the rest of the pattern at every position of the run that repeat scanned, so the next
  * attempt starts after that run.
@@ -603,10 +603,10 @@ bool backtracker::backtrack(size_t base, const sub_expr*& n, const char*& p)
 // The highest position in [low, from] where the rest after a greedy repeat can begin.
 const char* backtracker::next_greedy(const repeat_node* r, const char* from, const char* low) const
 {
-    if (r->rest.only >= 0) {
+    if (r->rest_byte >= 0) {
         const char* high = from < end_ ? from : end_ - 1;
         return high < low ? nullptr
-                          : static_cast<const char*>(memrchr(low, r->rest.only, static_cast<size_t>(high - low) + 1));
+                          : static_cast<const char*>(memrchr(low, r->rest_byte, static_cast<size_t>(high - low) + 1));
     }
     for (const char* q = from;; --q) {
         if (r->rest.admits(q, end_))
@@ -1072,10 +1072,10 @@ const char* Pattern::lead_candidate(const char* pos, const char* last, const cha
 
 // Every match holds one of the required literals between lo and hi bytes after its
 // start, so only positions up to hi bytes before an occurrence (found by the literal
-// scan) can start one; among them the first-byte table picks the candidates.
+// scan) can start one; among them the first-byte class picks the candidates.
 const char* Pattern::required_candidate(const char* pos, const char* last, const char* end) const
 {
-    const uint8_t* table = first_bytes_.get();
+    const char_set* firsts = starts_ ? &starts_->first : nullptr;
     const prefix_searcher* single = required_->literals.size() == 1 ? &required_->literals[0] : nullptr;
     while (pos <= last && end - pos > required_lo_) {
         const char* from = pos + required_lo_;
@@ -1086,7 +1086,7 @@ const char* Pattern::required_candidate(const char* pos, const char* last, const
             return nullptr;
         const char* p = d - pos > required_hi_ ? d - required_hi_ : pos;
         for (; p <= d - required_lo_ && p <= last; ++p)
-            if (table == nullptr || table[static_cast<unsigned char>(*p)])
+            if (firsts == nullptr || firsts->test(static_cast<unsigned char>(*p)))
                 return p;
         pos = p;
     }
@@ -1094,12 +1094,12 @@ const char* Pattern::required_candidate(const char* pos, const char* last, const
 }
 
 // Every match begins at a line start: the subject begin or right after a line feed
-// (found with memchr), where the first-byte table must accept the byte.
+// (found with memchr), where the byte must be one a match can begin with.
 const char* Pattern::line_candidate(const char* begin, const char* pos, const char* last) const
 {
-    const uint8_t* table = first_bytes_.get();
+    const char_set* firsts = starts_ ? &starts_->first : nullptr;
     while (pos <= last) {
-        if ((pos == begin || pos[-1] == '\n') && (table == nullptr || table[static_cast<unsigned char>(*pos)]))
+        if ((pos == begin || pos[-1] == '\n') && (firsts == nullptr || firsts->test(static_cast<unsigned char>(*pos))))
             return pos;
         const void* nl = std::memchr(pos, '\n', static_cast<size_t>(last - pos));
         if (nl == nullptr)

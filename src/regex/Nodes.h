@@ -89,7 +89,6 @@ struct follow_set {
     char_set bytes;       // bytes the rest can begin with
     bool at_end = false;  // the rest can match at the subject end
     bool any = true;      // not known: every position may do
-    int only = -1;        // the one byte the rest can begin with (never at the end), else -1
     bool admits(const char* p, const char* end) const
     {
         return any || (p < end ? bytes.test(static_cast<unsigned char>(*p)) : at_end);
@@ -203,6 +202,7 @@ struct repeat_node : sub_expr {
     bool accepts_all = false;   // the set holds every byte ("." under SINGLELINE)
     int stop_byte = -1;         // the one byte the set lacks ("." without SINGLELINE), else -1
     follow_set rest;            // where the rest of the pattern can go on
+    int rest_byte = -1;         // the one byte the rest can begin with (never at the end), else -1
 };
 
 enum class anchor_type : uint8_t { line_begin, line_end, subject_begin, subject_end_nl, subject_end, word_boundary, not_word_boundary };

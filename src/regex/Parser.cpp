@@ -642,7 +642,7 @@ Pattern::Pattern(uint32_t flags, std::string pattern, std::string substitution)
 
 Pattern::~Pattern() = default;
 
-void Pattern::compile()
+void Pattern::compile(dfa_use use)
 {
     compiled_ = false;
     arena_ = std::make_unique<arena_allocator>();
@@ -653,7 +653,6 @@ void Pattern::compile()
     lead_repeat_ = nullptr;
     required_.reset();
     must_.reset();
-    first_bytes_.reset();
     starts_.reset();
     line_start_ = false;
     try_every_start_ = true;
@@ -667,7 +666,7 @@ void Pattern::compile()
     plan_follow_sets();
     analyse(parser.has_recursion());
     plan_memo();
-    plan_dfa();
+    plan_dfa(use);
     compiled_ = true;
     if (!substitution_.empty())
         set_substitution(std::string(substitution_));

@@ -52,7 +52,8 @@ class backtracker;
 struct quant_slot;
 
 // When a search lets a lazy DFA find where the match lies before the matcher fills in
-// its groups (only for patterns the DFA can follow).
+// its groups (only for patterns the DFA can follow). The tests that check the DFA's matches
+// against the matcher's alone need always and never; searches use where_it_pays.
 enum class dfa_use : uint8_t {
     where_it_pays,  // only where no literal picks the candidates
     always,         // wherever the pattern allows
@@ -76,8 +77,6 @@ struct search_limits {
     // its pending events here, and one of them may set the flag. A search it starts gets
     // stacks of its own and leaves the running one's alone.
     std::function<void()> poll;
-    // Whether a lazy DFA finds where matches lie before the matcher runs.
-    dfa_use dfa = dfa_use::where_it_pays;
 };
 
 struct subst_piece {
@@ -95,9 +94,10 @@ public:
     Pattern(const Pattern&) = delete;
     Pattern& operator=(const Pattern&) = delete;
 
-    // Parse the pattern (and the substitution, when one was given). Throws bad_regexpr,
-    // or std::bad_alloc ("bad allocation") when the arena cannot grow.
-    void compile();
+    // Parse the pattern (and the substitution, when one was given), with a lazy DFA where
+    // `use` calls for one. Throws bad_regexpr, or std::bad_alloc ("bad allocation") when the
+    // arena cannot grow.
+    void compile(dfa_use use = dfa_use::where_it_pays);
 
     // Number of capturing groups, group 0 included.
     int group_count() const { return group_count_; }
@@ -112,8 +112,9 @@ public:
     // Whether failed states are remembered, so a search never backtracks exponentially
     // (no back-reference, no condition on a group, no recursion).
     bool memoised() const { return memo_rows_ > 0; }
-    // Whether a lazy DFA can find where matches lie (no back-reference, look-around,
-    // anchor, independent group, condition or recursion; no empty match).
+    // Whether searches let a lazy DFA find where matches lie: compile() called for one, and
+    // the pattern allows it (no back-reference, look-around, anchor, independent group,
+    // condition or recursion; no empty match).
     bool has_dfa() const { return dfa_ != nullptr; }
 
     // Parse a substitution text into the piece list; throws bad_regexpr and keeps the
@@ -169,7 +170,7 @@ private:
     bool build_prefixes(const sub_expr* first);
     const char* required_candidate(const char* pos, const char* last, const char* end) const;
     const char* line_candidate(const char* begin, const char* pos, const char* last) const;
-    void plan_dfa();
+    void plan_dfa(dfa_use use);
     // Moves from to where the DFA says the match begins; false when it says there is none.
     bool dfa_start(const char*& from, const char* end) const;
     // The search of a pattern that is one literal: where the scan finds it is the match.
@@ -195,13 +196,11 @@ private:
     int required_hi_ = 0;                            // most bytes between a match's start and that literal
     std::unique_ptr<multi_prefix> must_;             // literals one of which every match holds somewhere
     bool line_start_ = false;                        // every match begins at a line start (multi-line "^")
-    std::unique_ptr<start_scan> starts_;             // finds the bytes a match can begin with (and follow)
-    std::unique_ptr<uint8_t[]> first_bytes_;         // per byte value, whether a match can begin with it; null when any can
+    std::unique_ptr<start_scan> starts_;             // the bytes a match can begin with (and follow), and their scan
     int quantifier_count_ = 0;                       // group quantifiers, each with a counter slot
     int memo_rows_ = 0;                              // rows of the failure memo (0: not remembered)
     search_limits limits_;                           // bounds on each search's work
-    std::unique_ptr<lazy_dfa> dfa_;                  // finds where matches lie, when the pattern allows
-    bool dfa_pays_ = false;                          // the search uses dfa_ (no literal picks candidates)
+    std::unique_ptr<lazy_dfa> dfa_;                  // finds where matches lie, where searches use one
     bool compiled_ = false;                          // compile() has completed
 };
 

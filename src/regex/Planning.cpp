@@ -88,13 +88,6 @@ void visit_node(sub_expr* n, const tree_place& place, const node_visitor& f)
     }
 }
 
-// Notes the one byte a follow set holds, when it holds one and not the subject end.
-follow_set settled(follow_set f)
-{
-    f.only = f.any || f.at_end ? -1 : f.bytes.only_member();
-    return f;
-}
-
 void add_follow(follow_set& into, const follow_set& from)
 {
     into.any = into.any || from.any;
@@ -103,7 +96,7 @@ void add_follow(follow_set& into, const follow_set& from)
 }
 
 // Where a match going on from n (through the ends of the groups around it) can begin.
-follow_set follow_from_unsettled(const sub_expr* n, int depth)
+follow_set follow_from(const sub_expr* n, int depth)
 {
     follow_set f;
     if (depth > max_follow_depth)
@@ -122,8 +115,8 @@ follow_set follow_from_unsettled(const sub_expr* n, int depth)
             continue;
         case node_kind::quant_loop: {
             const group_quantifier* q = static_cast<const quant_loop*>(n)->owner;
-            add_follow(f, follow_from_unsettled(q->body, depth + 1));
-            add_follow(f, follow_from_unsettled(q->next, depth + 1));
+            add_follow(f, follow_from(q->body, depth + 1));
+            add_follow(f, follow_from(q->next, depth + 1));
             return f;
         }
         case node_kind::anchor: {
@@ -153,11 +146,6 @@ follow_set follow_from_unsettled(const sub_expr* n, int depth)
     }
     f.any = true;
     return f;
-}
-
-follow_set follow_from(const sub_expr* n, int depth)
-{
-    return settled(follow_from_unsettled(n, depth));
 }
 
 // Whether the chain from n reaches the end of the pattern without consuming or testing
@@ -214,6 +202,8 @@ void Pattern::plan_follow_sets()
         } else if (n->kind == node_kind::repeat) {
             auto* r = static_cast<repeat_node*>(n);
             r->rest = follow_from(r->next, 0);
+            // A greedy repeat backs off to this byte with memrchr.
+            r->rest_byte = r->rest.any || r->rest.at_end ? -1 : r->rest.bytes.only_member();
             char_set lacking = r->set;
             lacking.invert();
             r->stop_byte = lacking.only_member();

@@ -47,12 +47,10 @@ const char* find_vector(const start_scan& s, const char* begin, const char* p, c
     }
     const auto first_low = V::table(s.first_low), first_high = V::table(s.first_high);
     const auto before_low = V::table(s.before_low), before_high = V::table(s.before_high);
-    const auto nibble = V::splat(0x0f), none = V::splat(0);
+    const auto none = V::splat(0);
     for (; last - p >= V::width; p += V::width) {
-        auto at = V::load(p), prior = V::load(p - 1);
-        auto in_first = V::both(V::lookup(first_low, V::both(at, nibble)), V::lookup(first_high, V::high_nibbles(at)));
-        auto in_before =
-            V::both(V::lookup(before_low, V::both(prior, nibble)), V::lookup(before_high, V::high_nibbles(prior)));
+        auto in_first = simd::classify<V>(V::load(p), first_low, first_high);
+        auto in_before = simd::classify<V>(V::load(p - 1), before_low, before_high);
         uint32_t fails = V::mask(V::either(V::equal(in_first, none), V::equal(in_before, none)));
         for (uint32_t mask = ~fails & static_cast<uint32_t>((uint64_t(1) << V::width) - 1); mask != 0; mask &= mask - 1)
             if (s.admits(begin, p + __builtin_ctz(mask)))

@@ -61,6 +61,14 @@ struct vec256 {
     __attribute__((target("avx2"))) static void store(uint8_t* to, vec a) { _mm256_storeu_si256(reinterpret_cast<vec*>(to), a); }
 };
 
+// Per byte of a, the rows of a class held as two nibble tables (low: per low nibble, high:
+// per high nibble) that both lookups agree on; zero where the byte is no member.
+template <class V>
+typename V::vec classify(typename V::vec a, typename V::vec low, typename V::vec high)
+{
+    return V::both(V::lookup(low, V::both(a, V::splat(0x0f))), V::lookup(high, V::high_nibbles(a)));
+}
+
 inline bool has_avx2()
 {
     static const bool yes = __builtin_cpu_supports("avx2");

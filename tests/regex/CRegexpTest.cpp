@@ -20,13 +20,8 @@ Strings Spans(const CWexList<MatchSpan>& list)
     Strings out;
     for (const auto* node = list.head; node != nullptr; node = node->next) {
         std::string span = std::to_string(node->element.offset) + "," + std::to_string(node->element.length);
-        for (const auto* group = node->element.groups.head; group != nullptr; group = group->next) {
-            span += '[';
-            span += std::to_string(group->element.offset);
-            span += ',';
-            span += std::to_string(group->element.length);
-            span += ']';
-        }
+        for (const auto* group = node->element.groups.head; group != nullptr; group = group->next)
+            span += '[' + std::to_string(group->element.offset) + ',' + std::to_string(group->element.length) + ']';
         out.push_back(span);
     }
     return out;

@@ -1,9 +1,13 @@
 /*
  * EngineTestSupport.h - small helpers shared by the engine tests: compile a pattern and
- * show one search's group spans as text ("0,3 1,2 -"), or the error it throws.
+ * show one search's group spans as text ("0,3 1,2 -"), or the error it throws; check a
+ * table of such searches.
  */
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <initializer_list>
 #include <string>
 
 #include "regex/Pattern.h"
@@ -41,6 +45,23 @@ inline std::string compile_error(const std::string& pattern, uint32_t flags = 0)
 {
     std::string s = spans(pattern, "", flags);
     return s.rfind("error: ", 0) == 0 ? s.substr(7) : "";
+}
+
+// One search over a whole subject and what spans() should show for it.
+struct span_case {
+    std::string pattern;
+    std::string subject;
+    const char* found;
+    uint32_t flags = 0;
+};
+
+// Checks each case with `search` (spans, or another search shown the same way).
+inline void expect_spans(std::initializer_list<span_case> cases,
+                         std::string (*search)(const std::string&, const std::string&, uint32_t) = spans)
+{
+    for (const span_case& c : cases)
+        EXPECT_EQ(search(c.pattern, c.subject, c.flags), c.found)
+            << c.pattern << " on \"" << c.subject << "\" flags " << c.flags;
 }
 
 }  // namespace regex_test

@@ -17,7 +17,7 @@ namespace {
 bool dfa_takes(const std::string& pattern, uint32_t flags = 0)
 {
     Pattern p(flags, pattern);
-    p.compile();
+    p.compile(dfa_use::always);
     return p.has_dfa();
 }
 
@@ -25,10 +25,7 @@ bool dfa_takes(const std::string& pattern, uint32_t flags = 0)
 std::string all_matches(const std::string& pattern, uint32_t flags, const std::string& subject, dfa_use use)
 {
     Pattern p(flags | GLOBAL | ALLBACKREFS, pattern);
-    p.compile();
-    search_limits limits;
-    limits.dfa = use;
-    p.set_limits(limits);
+    p.compile(use);
     MatchResults r;
     bool found = p.global_match(subject.data(), subject.data() + subject.size(), r);
     return found ? shown(r, subject.data()) : "nomatch";

@@ -32,21 +32,35 @@ std::string replaced(const std::string& pattern, const std::string& replacement,
 
 }  // namespace
 
-TEST(Substitution, GroupReferences)
+// References, case conversion and escapes, each replacing the first match.
+TEST(Substitution, ReplacementTexts)
 {
-    EXPECT_EQ(replaced("b+", "<$0>", "abbc"), "a<bb>c");
-    EXPECT_EQ(replaced("b+", "<$&>", "abbc"), "a<bb>c");
-    EXPECT_EQ(replaced("b+", "<$>", "abbc"), "a<bb>c");
-    EXPECT_EQ(replaced("b+", "$", "abbc"), "abbc");
-    EXPECT_EQ(replaced("(a)(b)?", "[$1]", "a"), "[a]");
-    EXPECT_EQ(replaced("(a)(b)?", "[$2]", "a"), "[]");
-    EXPECT_EQ(replaced("b", "[$`|$']", "abc"), "a[a|c]c");
-    EXPECT_EQ(replaced("(a)", "$10", "a"), "error: invalid backreference in substitution");
-    EXPECT_EQ(replaced("(a)(b)", "$3", "ab"), "error: invalid backreference in substitution");
-    EXPECT_EQ(replaced("a", "$1", "a"), "error: invalid backreference in substitution");
-    EXPECT_EQ(replaced("a", "x\\", "a"), "error: expecting escape sequence in substitution string");
-    EXPECT_EQ(replaced("a", "\\$1\\\\", "a"), "$1\\");
-    EXPECT_EQ(replaced("a", "", "bab"), "bb");
+    const struct {
+        const char* pattern;
+        const char* replacement;
+        const char* text;
+        const char* expected;
+        uint32_t flags = 0;
+    } cases[] = {
+        {"b+", "<$0>", "abbc", "a<bb>c"}, {"b+", "<$&>", "abbc", "a<bb>c"}, {"b+", "<$>", "abbc", "a<bb>c"},
+        {"b+", "$", "abbc", "abbc"}, {"(a)(b)?", "[$1]", "a", "[a]"}, {"(a)(b)?", "[$2]", "a", "[]"},
+        {"b", "[$`|$']", "abc", "a[a|c]c"}, {"a", "\\$1\\\\", "a", "$1\\"}, {"a", "", "bab", "bb"},
+        {"(a)", "$10", "a", "error: invalid backreference in substitution"},
+        {"(a)(b)", "$3", "ab", "error: invalid backreference in substitution"},
+        {"a", "$1", "a", "error: invalid backreference in substitution"},
+        {"a", "x\\", "a", "error: expecting escape sequence in substitution string"},
+        {"(ab)", "\\U$1\\E-$1", "ab", "AB-ab"}, {"(ab)", "\\u$1", "ab", "Ab"}, {"(AB)", "\\l$1", "AB", "aB"},
+        {"(AB)", "\\L$1x\\EY", "AB", "abxY"}, {"(ab)", "\\L\\u$1", "ab", "Ab"}, {"(x?)(ab)", "\\u$1$2", "ab", "Ab"},
+        {"(\xe9t\xe9)", "\\U$1", "\xe9t\xe9", "\xe9T\xe9"}, {"a", "\\U\\Q$1\\E\\x", "a", "$1x"},
+        {"a", "\\Q$\\", "a", "$\\"}, {"a", "\\U", "bab", "bb"},
+        {"a", "\\n", "a", "\n", NORMALIZE}, {"a", "\\n", "a", "n"}, {"a", "\\t\\e\\v", "a", "\t\x1b\v", NORMALIZE},
+        {"a", "\\\\n", "a", "\\n", NORMALIZE}, {"a", "\\\\\\\\n", "a", "\\n", NORMALIZE},
+        {"a", "\\x41", "a", "x41", NORMALIZE},
+        {"a", "x\\", "a", "error: expecting escape sequence in substitution string", NORMALIZE},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(replaced(c.pattern, c.replacement, c.text, c.flags), c.expected)
+            << c.pattern << " by " << c.replacement;
 }
 
 TEST(Substitution, ExpansionOfOneMatchTakesItsContextBounds)
@@ -61,31 +75,6 @@ TEST(Substitution, ExpansionOfOneMatchTakesItsContextBounds)
     EXPECT_EQ(p.expand(r, s, s + 4), "[a|B|cd]");
     EXPECT_EQ(p.expand(r, s + 1, s + 3), "[|B|c]");
     EXPECT_EQ(p.expand(r, s + 3, s), "[|B|]");
-}
-
-TEST(Substitution, CaseConversion)
-{
-    EXPECT_EQ(replaced("(ab)", "\\U$1\\E-$1", "ab"), "AB-ab");
-    EXPECT_EQ(replaced("(ab)", "\\u$1", "ab"), "Ab");
-    EXPECT_EQ(replaced("(AB)", "\\l$1", "AB"), "aB");
-    EXPECT_EQ(replaced("(AB)", "\\L$1x\\EY", "AB"), "abxY");
-    EXPECT_EQ(replaced("(ab)", "\\L\\u$1", "ab"), "Ab");
-    EXPECT_EQ(replaced("(x?)(ab)", "\\u$1$2", "ab"), "Ab");
-    EXPECT_EQ(replaced("(\xe9t\xe9)", "\\U$1", "\xe9t\xe9"), "\xe9T\xe9");
-    EXPECT_EQ(replaced("a", "\\U\\Q$1\\E\\x", "a"), "$1x");
-    EXPECT_EQ(replaced("a", "\\Q$\\", "a"), "$\\");
-    EXPECT_EQ(replaced("a", "\\U", "bab"), "bb");
-}
-
-TEST(Substitution, EscapeNormalisation)
-{
-    EXPECT_EQ(replaced("a", "\\n", "a", NORMALIZE), "\n");
-    EXPECT_EQ(replaced("a", "\\n", "a"), "n");
-    EXPECT_EQ(replaced("a", "\\t\\e\\v", "a", NORMALIZE), "\t\x1b\v");
-    EXPECT_EQ(replaced("a", "\\\\n", "a", NORMALIZE), "\\n");
-    EXPECT_EQ(replaced("a", "\\\\\\\\n", "a", NORMALIZE), "\\n");
-    EXPECT_EQ(replaced("a", "\\x41", "a", NORMALIZE), "x41");
-    EXPECT_EQ(replaced("a", "x\\", "a", NORMALIZE), "error: expecting escape sequence in substitution string");
 }
 
 TEST(Substitution, FirstOrEveryMatchWithinTheRange)
