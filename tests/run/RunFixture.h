@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ protected:
         EXPECT_TRUE(WriteFile(dir / name, bytes));
         return dir / name;
     }
+    // Names in the scratch directory: a temporary file left behind shows here.
+    std::size_t Entries() const { return std::distance(std::filesystem::directory_iterator(dir.Path()), {}); }
     // Puts paths in the target list, in this order.
     void List(const std::vector<std::string>& paths)
     {
