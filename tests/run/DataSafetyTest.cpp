@@ -63,7 +63,6 @@ TEST_F(DataSafetyTest, RefusedReplacementsLeaveTheTargetAndReport)
     // root's file that nobody may write in a directory it may write, but could not give back.
     const std::string closed = File("t.txt", "abc");
     ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
-    fs::create_directory(dir / "open");
     const std::string foreign = File("open/f.txt", "abc");
     ASSERT_EQ(chmod((dir / "open").c_str(), 0777) | chmod(foreign.c_str(), 0666), 0);
     List({closed, foreign});
@@ -155,7 +154,6 @@ TEST_F(DataSafetyTest, AFileChangedWhileTheRunWaitsIsLeftAsTheOtherProgramMadeIt
 
 TEST_F(DataSafetyTest, ContentIsChangedOncePerFileHoweverManyPathsReachIt)
 {
-    fs::create_directory(dir / "d");
     const std::string target = File("d/f", "b");
     fs::create_directory_symlink(dir / "d", dir / "l");
     fs::create_hard_link(target, dir / "h");

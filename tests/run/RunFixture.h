@@ -59,9 +59,10 @@ protected:
         };
     }
 
-    // Writes a file in the scratch directory and returns its path.
+    // Writes a file in the scratch directory (making its folders) and returns its path.
     std::string File(const std::string& name, const std::string& bytes)
     {
+        std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
         EXPECT_TRUE(WriteFile(dir / name, bytes));
         return dir / name;
     }

@@ -72,7 +72,6 @@ TEST_F(ScanNameTest, RenamedDirectoryCarriesTheLaterTargetsBelowIt)
 {
     job.inContent = true;
     job.inDirNames = true;
-    fs::create_directories(dir / "dX/sub");
     const std::string inner = File("dX/sub/fX.txt", "X");
     List({dir / "dX", dir / "dX/sub", inner});
     Replace("X", "Y");
