@@ -46,17 +46,16 @@ TEST_F(DiffTest, PatchAndGitApplyGiveWhatTheRunGives)
 {
     const std::string qmend = home.Program();
     const std::string tree = dir / "tree";
-    fs::create_directories(tree + "/foo.d/sub");
     std::string lines;
     // Changes 6 lines apart share a hunk, 7 apart do not.
     for (int i = 0; i < 30; ++i) lines += (i == 2 || i == 9 || i == 17 || i == 24) ? "foo\n" : "line\n";
-    WriteFile(tree + "/lines.txt", lines);
-    WriteFile(tree + "/crlf.txt", "one foo\r\ntwo\r\nfoo foo\r\n");
-    WriteFile(tree + "/nofinal.txt", "x\nlast foo");
-    WriteFile(tree + "/multi.txt", "a\nfoo\nfoo\nb\n");
-    WriteFile(tree + "/foo.d/foo.txt", "foo\n");
-    WriteFile(tree + "/foo.d/sub/untouched.txt", "z\n");
-    WriteFile(tree + "/foo.bin", std::string("bin\0foo\n", 8));
+    File("tree/lines.txt", lines);
+    File("tree/crlf.txt", "one foo\r\ntwo\r\nfoo foo\r\n");
+    File("tree/nofinal.txt", "x\nlast foo");
+    File("tree/multi.txt", "a\nfoo\nfoo\nb\n");
+    File("tree/foo.d/foo.txt", "foo\n");
+    File("tree/foo.d/sub/untouched.txt", "z\n");
+    File("tree/foo.bin", std::string("bin\0foo\n", 8));
     const std::string before = Tree(tree);
     ASSERT_EQ(Shell(tree, "git init -q . && git add -A"), 0);
     for (const char* copy : {"patched", "applied", "run"}) fs::copy(tree, dir / copy, fs::copy_options::recursive);

@@ -43,19 +43,12 @@ ProgramHome::~ProgramHome()
 
 QmendFixture::QmendFixture() : home(fs::temp_directory_path()) {}
 
-Outcome QmendFixture::Qmend(const std::string& args, const std::string& input, const std::string& prefix)
+Outcome QmendFixture::QmendFrom(const ProgramHome& from, const std::string& args, const std::string& input,
+                                const std::string& prefix)
 {
-    WriteFile(home / "in", input);
-    const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + home.Program() + " " + args + " < " +
-                                home / "in" + " > " + home / "out" + " 2> " + home / "err";
-    const int raw = std::system(command.c_str());
-    return {ExitStatus(raw), ReadFile(home / "out"), ReadFile(home / "err")};
-}
-
-Outcome QmendFixture::QmendFrom(const ProgramHome& from, const std::string& args, const std::string& prefix)
-{
-    const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + from.Program() + " " + args +
-                                " < /dev/null > " + from / "out" + " 2> " + from / "err";
+    WriteFile(from / "in", input);
+    const std::string command = "cd '" + dir.Path() + "' && " + prefix + " " + from.Program() + " " + args + " < " +
+                                from / "in" + " > " + from / "out" + " 2> " + from / "err";
     const int raw = std::system(command.c_str());
     return {ExitStatus(raw), ReadFile(from / "out"), ReadFile(from / "err")};
 }

@@ -53,9 +53,13 @@ protected:
     QmendFixture();
 
     // Runs `prefix qmend args` in dir with input on standard input.
-    Outcome Qmend(const std::string& args, const std::string& input = "", const std::string& prefix = "");
-    // Runs `prefix qmend args` with the copy of qmend in `from`, in dir, no input.
-    Outcome QmendFrom(const ProgramHome& from, const std::string& args, const std::string& prefix = "");
+    Outcome Qmend(const std::string& args, const std::string& input = "", const std::string& prefix = "")
+    {
+        return QmendFrom(home, args, input, prefix);
+    }
+    // The same with the copy of qmend in `from`.
+    Outcome QmendFrom(const ProgramHome& from, const std::string& args, const std::string& input = "",
+                      const std::string& prefix = "");
     // Starts qmend with args in dir, its answers from a pipe; standard output goes to the
     // home's "out", standard error to errFd when given, else to the home's "err".
     Child Start(const std::vector<std::string>& args, int errFd = -1);

@@ -163,16 +163,36 @@ TEST_F(QmendTest, EveryFailedTargetIsToldAndSetsTheExitStatus)
 {
     const std::string text(8000, 'b');
     const std::string path = File("t.txt", text);
-    ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
-    // The temporary file cannot be written past 1 KiB: the write fails, no signal kills qmend.
-    const Outcome tooBig = Qmend("-a -y -r X b t.txt", "", "ulimit -f 1;");
-    EXPECT_EQ(tooBig.status, 3);
-    EXPECT_NE(tooBig.out.find("file write error\n" + path + ": cannot write the temporary file: File too large\n"),
-              std::string::npos);
-    EXPECT_NE(tooBig.err.find("qmend: " + path + ": cannot write the temporary file: File too large\n"),
-              std::string::npos);
-    EXPECT_EQ(ReadFile(path), text);
-    EXPECT_EQ(Entries(), 1u);
+    const std::string secret = File("secret.txt", "b");
+    // Nobody may write the file, not the directory, may not read the secret, and may run the
+    // program from its home.
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755) | chmod(path.c_str(), 0666) | chmod(home.Folder().c_str(), 0755) |
+                  chmod(secret.c_str(), 0600),
+              0);
+    const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
+    const std::string tooLarge = path + ": cannot write the temporary file: File too large\n";
+    const struct {
+        std::string prefix, args;
+        int status;
+        // Standard output and standard error hold these.
+        std::string out, err;
+    } cases[] = {
+        // The temporary file cannot be written past 1 KiB: the write fails, no signal kills qmend.
+        {"ulimit -f 1;", "-a -y -r X b t.txt", 3, "file write error\n" + tooLarge, "qmend: " + tooLarge},
+        {nobody, "-a -y -r X b t.txt", 3, "", path + ": cannot create the temporary file: Permission denied\n"},
+        {nobody, "-a -y --names --no-content -r Z t t.txt", 3, "renamimg error\n" + path + ": Permission denied\n", ""},
+        // A file that cannot be read is no "nothing found": a read failure, exit 2.
+        {nobody, "-a -y b t.txt secret.txt", 2, "file read error\n" + secret + ": Permission denied\n",
+         "Start search/replace? [y/N] yes\nqmend: " + secret + ": Permission denied\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Qmend(c.args, "", c.prefix);
+        EXPECT_EQ(outcome.status, c.status) << c.args;
+        EXPECT_NE(outcome.out.find(c.out), std::string::npos) << c.args << outcome.out;
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << c.args << outcome.err;
+        EXPECT_EQ(ReadFile(path), text) << c.args;
+        EXPECT_EQ(Entries(), 2u) << c.args;
+    }
     // Both streams into one file (the "#" drops the fixture's own redirections): the report so
     // far is written out before each message, so the caption comes first.
     Qmend("-a -y -r X b t.txt > both 2>&1 #", "", "ulimit -f 4;");
@@ -180,28 +200,6 @@ TEST_F(QmendTest, EveryFailedTargetIsToldAndSetsTheExitStatus)
     const std::size_t message = both.find("qmend: " + path + ": cannot write");
     EXPECT_NE(message, std::string::npos) << both;
     EXPECT_LT(both.find("file write error\n" + path + ": cannot write"), message) << both;
-    std::remove((dir / "both").c_str());
-    // The directory refuses a new file to nobody, who may write the file, and who may run the
-    // program from its home.
-    ASSERT_EQ(chmod(dir.Path().c_str(), 0755) | chmod(path.c_str(), 0666) | chmod(home.Folder().c_str(), 0755), 0);
-    const std::string nobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
-    const Outcome asNobody = Qmend("-a -y -r X b t.txt", "", nobody);
-    EXPECT_EQ(asNobody.status, 3);
-    EXPECT_NE(asNobody.err.find(path + ": cannot create the temporary file: Permission denied\n"), std::string::npos);
-    EXPECT_EQ(ReadFile(path), text);
-    // Nor may nobody rename the file there.
-    const Outcome rename = Qmend("-a -y --names --no-content -r Z t t.txt", "", nobody);
-    EXPECT_EQ(rename.status, 3);
-    EXPECT_NE(rename.out.find("renamimg error\n" + path + ": Permission denied\n"), std::string::npos);
-    EXPECT_EQ(ReadFile(path), text);
-    // A file nobody may not read is no "nothing found": a read failure, exit 2.
-    const std::string secret = File("secret.txt", "b");
-    ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
-    const Outcome unread = Qmend("-a -y b t.txt secret.txt", "", nobody);
-    EXPECT_EQ(unread.status, 2);
-    EXPECT_NE(unread.out.find("file read error\n" + secret + ": Permission denied\n"), std::string::npos);
-    EXPECT_NE(unread.err.find("Start search/replace? [y/N] yes\nqmend: " + secret + ": Permission denied\n"),
-              std::string::npos);
 }
 
 // With no thread to spare (the user's process limit reached), a run of many replaced files

@@ -176,7 +176,7 @@ TEST_F(UndoTest, AnOriginalKeptOnAnotherFileSystemComesBackWithItsExtendedAttrib
     // A copy that cannot be finished (the file size limit stands for a full disk) stops that
     // target's change before it is made, and a run that changed nothing keeps no record.
     const std::string big = File("big.txt", std::string(65536, 'a'));
-    const Outcome refused = QmendFrom(shm, "-a -y -r b 'a+' big.txt", "prlimit --fsize=16384");
+    const Outcome refused = QmendFrom(shm, "-a -y -r b 'a+' big.txt", "", "prlimit --fsize=16384");
     EXPECT_EQ(refused.status, 3);
     EXPECT_NE(refused.err.find(big + ": cannot keep the original for undo: File too large"), std::string::npos);
     EXPECT_EQ(ReadFile(big), std::string(65536, 'a'));

@@ -4,7 +4,6 @@
  */
 #include <gtest/gtest.h>
 
-#include "regex/CRegexp.h"
 #include "run/JobSettings.h"
 
 namespace {
@@ -29,25 +28,6 @@ TEST(TestRegexp, CountsGroupsOrSaysWhatIsWrong)
     // The replacement counts only for a replacing job.
     EXPECT_EQ(Tested("(a)", false, "$1\\"), "Regexp error!");
     EXPECT_EQ(Tested("(a)", true, "$1\\"), "Regexp seems to be OK, number of groups: 1");
-}
-
-// Whether pattern, compiled with flags, finds something in text.
-bool Finds(const std::string& pattern, const char* flags, const std::string& text)
-{
-    CRegexp regex;
-    EXPECT_TRUE(regex.Compile(pattern.c_str(), flags)) << pattern;
-    return regex.FindAll(text) > 0;
-}
-
-TEST(WholeWord, WrappedAlternativesMatchOnlyWholeWords)
-{
-    EXPECT_EQ(WrapWholeWord("cat|dog", false), "\\b(?:cat|dog)\\b");
-    EXPECT_FALSE(Finds(WrapWholeWord("cat|dog", false), "", "category hotdog"));
-    EXPECT_TRUE(Finds(WrapWholeWord("cat|dog", false), "", "hot dog"));
-    const std::string commented = WrapWholeWord("cat | dog # pets", true);
-    EXPECT_EQ(commented, "\\b(?:cat | dog # pets\n)\\b");
-    EXPECT_FALSE(Finds(commented, "x", "category hotdog"));
-    EXPECT_TRUE(Finds(commented, "x", "a dog"));
 }
 
 TEST(WholeWord, UnwrapUndoesWrapAndThePlainForm)

@@ -41,7 +41,6 @@ TEST_F(ReportTest, ARunThatFindsNothingWritesOnlyTheClosingSection)
 TEST_F(ReportTest, AReportFileAmongTheTargetsIsRefusedAndAnUnwritableOneIsTold)
 {
     const std::string sub = dir / "sub";
-    std::filesystem::create_directory(sub);
     const std::string kept = File("sub/report.txt", "a target's own words");
     job.reportFilePath = kept;
     targets.lines.Assign({sub});

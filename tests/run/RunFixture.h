@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -58,12 +59,15 @@ protected:
         };
     }
 
-    // Writes a file in the scratch directory and returns its path.
+    // Writes a file in the scratch directory (making its folders) and returns its path.
     std::string File(const std::string& name, const std::string& bytes)
     {
+        std::filesystem::create_directories(std::filesystem::path(dir / name).parent_path());
         EXPECT_TRUE(WriteFile(dir / name, bytes));
         return dir / name;
     }
+    // Names in the scratch directory: a temporary file left behind shows here.
+    std::size_t Entries() const { return std::distance(std::filesystem::directory_iterator(dir.Path()), {}); }
     // Puts paths in the target list, in this order.
     void List(const std::vector<std::string>& paths)
     {

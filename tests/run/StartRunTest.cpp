@@ -39,41 +39,38 @@ TEST_F(StartRunTest, EachCheckStopsWithItsNoticeBeforeAnythingChanges)
 
 TEST_F(StartRunTest, ReplacingAsksWarningBackupArchiverTempDirAndStartInOrder)
 {
+    using namespace runtext;
     const std::string target = File("a.txt", "qmend");
     List({target});
     Replace("qmend", "X");
     job.tempDir = dir / "missing-temp";
     run.SetArchiverPath(CDynString((dir / "7za").c_str()));
-    // Warning No stops at once.
-    run.StartRun();
-    // Backup Yes, archiver missing Yes, temp dir missing No stops.
-    desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::No};
-    run.StartRun();
-    const std::string archiverQuestion = std::string(runtext::kArchiverMissingHead) + "7za" + runtext::kArchiverMissingTail;
-    EXPECT_EQ(Shown(), (std::vector<std::string>{runtext::kChangeWarning, runtext::kChangeWarning, runtext::kBackupQuestion,
-                                                 archiverQuestion, runtext::kTempDirMissing}));
-    EXPECT_EQ(ReadFile(target), "qmend");
-    // Archiver missing No stops too; backup No goes straight to the start question.
-    desktop.messages.clear();
-    desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::No,
-                       DesktopAnswer::Yes, DesktopAnswer::No, DesktopAnswer::No};
-    run.StartRun();
-    run.StartRun();
-    EXPECT_EQ(Shown(), (std::vector<std::string>{runtext::kChangeWarning, runtext::kBackupQuestion, archiverQuestion,
-                                                 runtext::kChangeWarning, runtext::kBackupQuestion,
-                                                 runtext::kStartQuestion}));
-    // A missing temp dir answered Yes, and a cancelled archive dialog, both go on to the start.
-    desktop.messages.clear();
-    desktop.answers = {DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::Yes,
-                       DesktopAnswer::No, DesktopAnswer::Yes, DesktopAnswer::Yes, DesktopAnswer::No};
-    run.StartRun();
-    File("7za", "");
-    job.tempDir = dir.Path();
-    run.StartRun();
-    EXPECT_EQ(Shown(), (std::vector<std::string>{runtext::kChangeWarning, runtext::kBackupQuestion, archiverQuestion,
-                                                 runtext::kTempDirMissing, runtext::kStartQuestion,
-                                                 runtext::kChangeWarning, runtext::kBackupQuestion,
-                                                 runtext::kStartQuestion}));
+    const std::string archiver = std::string(kArchiverMissingHead) + "7za" + kArchiverMissingTail;
+    constexpr auto Y = DesktopAnswer::Yes, N = DesktopAnswer::No;
+    // Answers run out as No.
+    const struct {
+        bool archiverAndTempDirThere;
+        std::deque<DesktopAnswer> answers;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {false, {}, {kChangeWarning}},
+        {false, {Y, Y, Y, N}, {kChangeWarning, kBackupQuestion, archiver, kTempDirMissing}},
+        {false, {Y, Y, N}, {kChangeWarning, kBackupQuestion, archiver}},
+        {false, {Y, N, N}, {kChangeWarning, kBackupQuestion, kStartQuestion}},
+        {false, {Y, Y, Y, Y, N}, {kChangeWarning, kBackupQuestion, archiver, kTempDirMissing, kStartQuestion}},
+        // The archive dialog, cancelled, goes on to the start.
+        {true, {Y, Y, N}, {kChangeWarning, kBackupQuestion, kStartQuestion}},
+    };
+    for (const auto& c : cases) {
+        if (c.archiverAndTempDirThere) {
+            File("7za", "");
+            job.tempDir = dir.Path();
+        }
+        desktop.messages.clear();
+        desktop.answers = c.answers;
+        run.StartRun();
+        EXPECT_EQ(Shown(), c.shown) << &c - cases;
+    }
     EXPECT_EQ(desktop.fileRequests.size(), 1u);
     EXPECT_EQ(ReadFile(target), "qmend");
 }

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <numeric>
 #include <filesystem>
 #include <optional>
 
@@ -67,12 +68,8 @@ protected:
     // A directory with files in the scratch directory; its path.
     std::string Tree(const std::string& name, const std::vector<std::string>& files)
     {
-        const std::string dir = programDir / name;
-        for (const std::string& file : files) {
-            std::filesystem::create_directories(std::filesystem::path(dir + "/" + file).parent_path());
-            EXPECT_TRUE(WriteFile(dir + "/" + file, "x"));
-        }
-        return dir;
+        for (const std::string& file : files) programDir.File(name + "/" + file);
+        return programDir / name;
     }
 
     // The listed paths, sorted (a walk lists them in the directory's order).
@@ -90,13 +87,42 @@ protected:
                           list->visualRect(list->model()->index(row, 0)).center());
     }
 
-    // Chooses item in list's menu, opened over its first line, answering its boxes in order.
-    void Choose(LineListView* list, const char* item, const std::vector<QMessageBox::StandardButton>& answers = {})
+    using Rows = std::vector<std::size_t>;
+    // One command chosen in a list's menu, opened over its first line: the selection (and
+    // clipboard) before, the boxes it asks, and the lines, selection and clipboard after.
+    struct MenuStep {
+        const char* item;
+        Rows selectedBefore;
+        std::string clipboardBefore;  // empty: as the step before left it
+        std::vector<QMessageBox::StandardButton> answers;
+        std::string lastBox;          // the last box's text, empty when none
+        std::vector<std::string> linesAfter;
+        std::optional<Rows> selectedAfter;
+        std::string clipboardAfter;   // empty: not looked at
+    };
+    // Plays the steps on list, which shows lines.
+    void Play(LineListView* list, LineList& lines, const std::vector<MenuStep>& steps)
     {
-        script.Menu(QString::fromLatin1(item));
-        for (const auto answer : answers) script.Box(answer);
-        RightClick(list, 0);
-        EXPECT_EQ(script.Remaining(), 0u) << item;
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        for (const MenuStep& step : steps) {
+            SCOPED_TRACE(step.item);
+            for (std::size_t i = 0; i < lines.Count(); ++i)
+                lines.Select(i, std::count(step.selectedBefore.begin(), step.selectedBefore.end(), i) > 0);
+            if (!step.clipboardBefore.empty()) clipboard->setText(QString::fromStdString(step.clipboardBefore));
+            script.texts.clear();
+            script.Menu(QString::fromLatin1(step.item));
+            for (const auto answer : step.answers) script.Box(answer);
+            RightClick(list, 0);
+            EXPECT_EQ(script.Remaining(), 0u);
+            EXPECT_EQ(script.texts.empty() ? std::string() : script.texts.back(), step.lastBox);
+            EXPECT_EQ(lines.Lines(), step.linesAfter);
+            if (step.selectedAfter) {
+                EXPECT_EQ(lines.SelectedIndices(), *step.selectedAfter);
+            }
+            if (!step.clipboardAfter.empty()) {
+                EXPECT_EQ(clipboard->text().toStdString(), step.clipboardAfter);
+            }
+        }
     }
 
     TargetPageWidget* page = nullptr;
@@ -104,12 +130,10 @@ protected:
 
 TEST_F(TargetPageTest, ControlsStartAsANewPageHasThem)
 {
-    EXPECT_EQ(page->depth->count(), 11);
     EXPECT_EQ(page->depth->currentText(), "-1 infinite depth");
     EXPECT_EQ(page->wipeRounds->currentText(), "0 (simple delete)");
     QStringList items;
     for (int i = 0; i < page->pattern->count(); ++i) items << page->pattern->itemText(i);
-    EXPECT_EQ(items.size(), 7);
     EXPECT_TRUE(std::is_sorted(items.begin(), items.end()));
     EXPECT_EQ(page->pattern->currentText(), "");
     EXPECT_TRUE(page->wantDirs->isChecked() && page->wantFiles->isChecked() && page->ignoreCase->isChecked());
@@ -126,7 +150,6 @@ TEST_F(TargetPageTest, ControlsStartAsANewPageHasThem)
 TEST_F(TargetPageTest, PatternComboAndColourEditDrawAndActInTheirOwnWay)
 {
     OwnerDrawnCombo* combo = page->pattern;
-    EXPECT_FALSE(combo->Tip().Text().isEmpty());
     EXPECT_EQ(combo->Tip().Text(), QString::fromLocal8Bit(PatternTooltipText()).replace("\r\n", "\n"));
     const QImage control = combo->grab().toImage();
     EXPECT_EQ(control.pixelColor(0, 0), QColor(Qt::white));
@@ -180,8 +203,7 @@ TEST_F(TargetPageTest, PatternComboAndColourEditDrawAndActInTheirOwnWay)
 TEST_F(TargetPageTest, DropsTakeExistingNewPathsAsACopyAndAreRefusedWhileBusy)
 {
     const std::string listed = Target("listed.txt", "x");
-    const std::string spaced = programDir / "with space.txt";
-    ASSERT_TRUE(WriteFile(spaced, "x"));
+    const std::string spaced = programDir.File("with space.txt");
     const std::string dir = Tree("d", {"in.txt"});
     // Files only: no hint.
     EXPECT_TRUE(Drop(FileUrl(spaced) + "\r\n" + FileUrl(programDir / "missing.txt") + "\r\n" + FileUrl(listed) +
@@ -229,11 +251,12 @@ TEST_F(TargetPageTest, EnterExpandsWithDepthKindsAndPatternAndCancelStopsMidway)
 {
     const std::string dir = Tree("d", {"a.txt", "b.cpp", "sub/c.txt", "sub/deeper/e.txt"});
     window->Targets().targets.AddPaths({dir});
+    const int presets = page->pattern->count();
     page->depth->setCurrentText("2");
     page->wantDirs->click();
     QTest::keyClicks(page->pattern->lineEdit(), "\\.TXT$");
     QTest::keyClick(page->pattern->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(page->pattern->count(), 7);
+    EXPECT_EQ(page->pattern->count(), presets);
     EXPECT_EQ(SortedPaths(), std::vector<std::string>({dir + "/a.txt", dir + "/sub/c.txt"}));
     EXPECT_EQ(page->files->text(), "2");
 
@@ -260,9 +283,7 @@ TEST_F(TargetPageTest, EnterExpandsWithDepthKindsAndPatternAndCancelStopsMidway)
 TEST_F(TargetPageTest, AdvancedSizeRowReachesTheWalkAndIsKeptBetweenOpenings)
 {
     const std::string dir = programDir / "sized";
-    std::filesystem::create_directory(dir);
-    for (const std::size_t size : {0u, 1u, 1000u, 1001u})
-        ASSERT_TRUE(WriteFile(dir + "/" + std::to_string(size), std::string(size, 'x')));
+    for (const std::size_t size : {0u, 1u, 1000u, 1001u}) programDir.File("sized/" + std::to_string(size), std::string(size, 'x'));
     window->Targets().targets.AddPaths({dir});
     script.Modal<CAdvancedDialog>([](CAdvancedDialog* dialog) {
         EXPECT_FALSE(dialog->minSize->isEnabled() || dialog->timeRows[1].maxTime->isEnabled());
@@ -353,20 +374,8 @@ TEST_F(TargetPageTest, EachMenuCommandRunsOnTheTargetList)
 {
     UrlRecorder recorder;
     const std::string a = Target("a", "x"), b = Target("b", "x"), c = Target("c", "x"), d = Target("d", "x");
-    using Paths = std::vector<std::string>;
-    using Rows = std::vector<std::size_t>;
     constexpr auto kYes = QMessageBox::Yes, kOk = QMessageBox::Ok;
-    struct Step {
-        const char* item;
-        Rows selectedBefore;
-        std::string clipboardBefore;  // empty: as the step before left it
-        std::vector<QMessageBox::StandardButton> answers;
-        std::string lastBox;          // the last box's text, empty when none
-        Paths pathsAfter;
-        std::optional<Rows> selectedAfter;
-        std::string clipboardAfter;   // empty: not looked at
-    };
-    const std::vector<Step> steps = {
+    Play(page->list, window->Targets().targets.lines, {
         {"select all", {}, {}, {}, {}, {a, b, c, d}, Rows{0, 1, 2, 3}, {}},
         {"deselect all", {1, 2}, {}, {}, {}, {a, b, c, d}, Rows{}, {}},
         {"invert selection", {0}, {}, {}, {}, {a, b, c, d}, Rows{1, 2, 3}, {}},
@@ -382,58 +391,42 @@ TEST_F(TargetPageTest, EachMenuCommandRunsOnTheTargetList)
          "Append 3 clipboard items to the listbox?", {a, b, c}, {}, {}},
         {"leave items NOT on the clipboard", {}, a + "\r\n" + c, {kYes, kOk}, "2 items removed,\n1 remained.", {b},
          {}, {}},
-    };
-    LineList& lines = window->Targets().targets.lines;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.item);
-        for (std::size_t i = 0; i < lines.Count(); ++i)
-            lines.Select(i, std::count(step.selectedBefore.begin(), step.selectedBefore.end(), i) > 0);
-        if (!step.clipboardBefore.empty()) clipboard->setText(QString::fromStdString(step.clipboardBefore));
-        script.texts.clear();
-        Choose(page->list, step.item, step.answers);
-        EXPECT_EQ(script.texts.empty() ? std::string() : script.texts.back(), step.lastBox);
-        EXPECT_EQ(window->Targets().targets.Paths(), step.pathsAfter);
-        if (step.selectedAfter) {
-            EXPECT_EQ(lines.SelectedIndices(), *step.selectedAfter);
-        }
-        if (!step.clipboardAfter.empty()) {
-            EXPECT_EQ(clipboard->text().toStdString(), step.clipboardAfter);
-        }
-    }
+    });
     EXPECT_EQ(recorder.urls, std::vector<QUrl>({QUrl::fromLocalFile(QString::fromStdString(c))}));
     EXPECT_EQ(page->all->text(), "1");
 }
 
 TEST_F(TargetPageTest, EachMenuCommandRunsOnTheReportList)
 {
+    // The report holds no paths: "leave items NOT on the clipboard" and "explore selected one"
+    // do nothing there, and a paste asks no count.
     window->pages->setCurrentWidget(window->reportPage);
-    LineList& report = window->Report();
-    const std::size_t count = report.Count();
-    const auto choose = [&](const char* item, const std::vector<QMessageBox::StandardButton>& answers = {}) {
-        Choose(window->reportPage->list, item, answers);
+    const std::vector<std::string> all = WelcomeLines();
+    const std::size_t n = all.size();
+    const std::vector<std::string> tail(all.begin() + 1, all.end());
+    std::vector<std::string> pasted = tail;
+    pasted.insert(pasted.end(), 2, programDir.Path());
+    const auto rows = [](std::size_t first, std::size_t end) {
+        Rows range(end - first);
+        std::iota(range.begin(), range.end(), first);
+        return range;
     };
-    choose("select all");
-    EXPECT_EQ(report.SelectedIndices().size(), count);
-    choose("deselect all");
-    EXPECT_TRUE(report.SelectedIndices().empty());
-    report.Select(0, true);
-    choose("invert selection");
-    EXPECT_EQ(report.SelectedIndices().size(), count - 1);
-    choose("copy selected items", {QMessageBox::Yes, QMessageBox::Ok});
-    EXPECT_EQ(script.texts.back(), std::to_string(count - 1) + " items has copied on the clipboard");
-    choose("copy all items", {QMessageBox::Yes, QMessageBox::Ok});
-    EXPECT_EQ(QGuiApplication::clipboard()->text().count(QStringLiteral("\r\n")), qsizetype(count - 1));
-    choose("leave selected items", {QMessageBox::Yes});
-    EXPECT_EQ(report.Count(), count - 1);
-    QGuiApplication::clipboard()->setText(QString::fromStdString(programDir.Path() + "\t" + programDir.Path()));
-    choose("paste items", {QMessageBox::Yes});
-    EXPECT_EQ(report.Count(), count + 1);
-    choose("leave items NOT on the clipboard");
-    choose("explore selected one");
-    choose("delete selected items", {QMessageBox::Yes});
-    EXPECT_EQ(report.Count(), 2u);
-    EXPECT_EQ(script.texts.size(), 7u);
+    const std::string copied = " items has copied on the clipboard";
+    constexpr auto kYes = QMessageBox::Yes, kOk = QMessageBox::Ok;
+    Play(window->reportPage->list, window->Report(), {
+        {"select all", {}, {}, {}, {}, all, rows(0, n), {}},
+        {"deselect all", {1, 2}, {}, {}, {}, all, Rows{}, {}},
+        {"invert selection", {0}, {}, {}, {}, all, rows(1, n), {}},
+        {"copy selected items", rows(1, n), {}, {kYes, kOk}, std::to_string(n - 1) + copied, all, {}, {}},
+        {"copy all items", {}, {}, {kYes, kOk}, std::to_string(n) + copied, all, {}, {}},
+        {"leave selected items", rows(1, n), {}, {kYes}, "Delete the 1 items from the list?", tail, rows(0, n - 1), {}},
+        {"paste items", {}, programDir.Path() + "\t" + programDir.Path(), {kYes}, "Append clipboard items to the listbox?",
+         pasted, {}, {}},
+        {"leave items NOT on the clipboard", {}, {}, {}, {}, pasted, {}, {}},
+        {"explore selected one", {0, 1}, {}, {}, {}, pasted, {}, {}},
+        {"delete selected items", rows(0, n - 1), {}, {kYes}, "Delete the " + std::to_string(n - 1) + " items from the list?",
+         {programDir.Path(), programDir.Path()}, {}, {}},
+    });
 }
 
 TEST_F(TargetPageTest, KeysCopyAndPasteThroughTheClipboardButTheFieldKeepsItsOwn)
