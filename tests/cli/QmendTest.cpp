@@ -213,8 +213,10 @@ TEST_F(QmendTest, ARunWithoutThreadsToSpareStillReplacesEveryFile)
     const passwd* nobody = getpwnam("nobody");
     ASSERT_NE(nobody, nullptr);
     for (const std::string& path : paths) ASSERT_EQ(chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    // A sanitizer's leak check needs a thread of its own at the exit: it is left out here.
     const Outcome run = Qmend("-a -y --no-undo -r X b .", "",
-                              "setpriv --reuid=nobody --regid=nogroup --clear-groups prlimit --nproc=1");
+                              "ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0 setpriv --reuid=nobody --regid=nogroup "
+                              "--clear-groups prlimit --nproc=1");
     EXPECT_EQ(run.status, 0) << run.err;
     for (const std::string& path : paths) EXPECT_EQ(ReadFile(path), "X X\n") << path;
 }
