@@ -50,18 +50,26 @@ files=$(find "$work/tree" -type f | wc -l)
 megabytes=$(du -sm "$work/tree" | cut -f1)
 cat "$work"/tree/*/*.txt > /dev/null
 
-# Runs a command line once; prints "wall cpu max-rss-kib" (seconds to the millisecond, CPU as
-# user plus system time of the whole pipeline from the kernel's accounting, which
-# /usr/bin/time rounds to 10 ms) and leaves its standard output in $work/out.
+# Runs a command line once; prints "wall cpu max-rss-kib" and leaves its standard output in
+# $work/out. Wall and CPU time are to the millisecond (CPU: user plus system time of the whole
+# pipeline, from the kernel's accounting of the children that python3 waited for; /usr/bin/time
+# prints 10 ms steps). The resident set comes from /usr/bin/time, whose own small process is
+# the one the pipeline is forked from: a child forked from python3 carries python's resident
+# set into its maximum.
 timed_once() {
-  python3 - "$1" "$work/out" <<'PY'
+  python3 - "$1" "$work/out" "$work/rss" <<'PY'
 import resource, subprocess, sys, time
-with open(sys.argv[2], "wb") as out:
+command, out_path, rss_path = sys.argv[1:4]
+before = resource.getrusage(resource.RUSAGE_CHILDREN)
+with open(out_path, "wb") as out:
     start = time.perf_counter()
-    subprocess.run(["bash", "-c", sys.argv[1]], stdout=out, stderr=subprocess.DEVNULL)
+    subprocess.run(["/usr/bin/time", "-f", "%M", "-o", rss_path, "bash", "-c", command],
+                   stdout=out, stderr=subprocess.DEVNULL)
     wall = time.perf_counter() - start
-usage = resource.getrusage(resource.RUSAGE_CHILDREN)
-print(f"{wall:.3f} {usage.ru_utime + usage.ru_stime:.3f} {usage.ru_maxrss}")
+after = resource.getrusage(resource.RUSAGE_CHILDREN)
+cpu = after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime
+with open(rss_path) as rss:
+    print(f"{wall:.3f} {cpu:.3f} {rss.read().split()[-1]}")
 PY
 }
 
