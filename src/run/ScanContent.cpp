@@ -42,7 +42,6 @@ bool HasNulInHead(int descriptor)
 
 int SearchRun::ScanContent(const std::string& path, const OpenedPath& openedPath)
 {
-    const bool searchOnly = job_.searchOnly;
     const int fd = openedPath.fd;
     const struct stat& opened = openedPath.status;
     if (fd == -1) {
@@ -53,9 +52,14 @@ int SearchRun::ScanContent(const std::string& path, const OpenedPath& openedPath
         close(fd);
         return 0;
     }
-    auto rewrite = std::make_unique<ReplacementFile>();
-    if (diff_ != nullptr) diff_->BeginFile(path, HasNulInHead(fd));
-    else if (!searchOnly) rewrite->Create(path, opened);
+    // The new content is written only by a replacing run that is not a preview.
+    std::unique_ptr<ReplacementFile> rewrite;
+    if (diff_ != nullptr) {
+        diff_->BeginFile(path, HasNulInHead(fd));
+    } else if (!job_.searchOnly) {
+        rewrite = std::make_unique<ReplacementFile>();
+        rewrite->Create(path, opened);
+    }
     int count = 0;
     int replaced = 0;
     std::string readFailure;
@@ -79,7 +83,7 @@ int SearchRun::ScanContent(const std::string& path, const OpenedPath& openedPath
         if (atEnd && state_.fileState == kFileReading) state_.fileState = kFileEnd;
         if (diff_ != nullptr) {
             diff_->Same(rest);
-        } else if (!searchOnly && state_.fileState != kFileAbandoned) {
+        } else if (rewrite && state_.fileState != kFileAbandoned) {
             rewrite->Write(state_.output);
             rewrite->Write(rest);
         }
@@ -87,7 +91,7 @@ int SearchRun::ScanContent(const std::string& path, const OpenedPath& openedPath
     }
     if (!readFailure.empty()) ReportFailure(runtext::kFileReadError, {RunNote::Kind::Unread, path, readFailure});
     else if (diff_ != nullptr) diff_->EndFile(state_.fileState == kFileEnd);
-    else if (!searchOnly) KeepRewrite(std::move(rewrite), opened, replaced);
+    else if (rewrite) KeepRewrite(std::move(rewrite), opened, replaced);
     if (scanned_.rewrite) scanned_.source = fd;
     else close(fd);
     return count;

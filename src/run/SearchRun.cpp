@@ -213,8 +213,10 @@ void SearchRun::RunTarget(std::size_t i)
     seams_.view.ShowCurrentTarget(scanned_.path);
     state_.output.clear();
     // A content run opens the target as it learns its kind: one lookup of the path.
-    OpenedPath opened = job_.inContent ? OpenPathKind(scanned_.path.c_str()) : OpenedPath{};
-    scanned_.kind = job_.inContent ? opened.kind : GetPathKind(scanned_.path.c_str());
+    OpenedPath opened;
+    if (job_.inContent) opened = OpenPathKind(scanned_.path.c_str());
+    else opened.kind = GetPathKind(scanned_.path.c_str());
+    scanned_.kind = opened.kind;
     if (diff_ != nullptr) return PreviewTarget(opened);
     if (job_.inContent && scanned_.kind == kPathFile) scanned_.found = ScanContent(scanned_.path, opened);
     batch_.push_back(std::exchange(scanned_, ScannedTarget{}));
